@@ -1,0 +1,199 @@
+#pragma once
+// The one seam between the program and the operating system. The program's own code
+// calls these operations and nothing else of the OS; the Windows build answers them with
+// the Windows API, the Linux build with a simulated machine (platform/sim).
+//
+// Operations stay at the level of the Windows calls they stand for (open a device, then
+// query it; a call that reports "buffer too small" with the size it wants), so that the
+// order of queries and the failure branches live in the caller's code.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Windows error codes the callers branch on.
+inline constexpr uint32_t kErrorSuccess = 0;
+inline constexpr uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr uint32_t kErrorBufferOverflow = 111;
+
+// Files and folders, by Windows path ("C:\\a\\b").
+class Files {
+ public:
+  virtual ~Files() = default;
+  virtual bool DirectoryExists(const std::wstring& path) = 0;
+  // Creates one folder; fails when its parent is missing or it exists already.
+  virtual bool CreateDirectory(const std::wstring& path) = 0;
+  // The whole file as bytes, or nothing when it cannot be opened.
+  virtual std::optional<std::string> ReadFile(const std::wstring& path) = 0;
+};
+
+// An open device (volume or physical drive). Closed when the last copy goes.
+struct DeviceHandle {
+  std::wstring path;
+  std::shared_ptr<void> native;
+};
+
+enum class DeviceAccess { QueryOnly, Read, ReadWrite };
+
+struct DiskExtent {
+  uint32_t diskNumber = 0;
+  int64_t startingOffset = 0;
+  int64_t extentLength = 0;
+};
+
+// Storage bus types as the system numbers them.
+enum BusType : uint32_t {
+  kBusUnknown = 0, kBusScsi = 1, kBusAtapi = 2, kBusAta = 3, kBus1394 = 4, kBusSsa = 5,
+  kBusFibre = 6, kBusUsb = 7, kBusRaid = 8, kBusIscsi = 9, kBusSas = 10, kBusSata = 11,
+  kBusSd = 12, kBusMmc = 13, kBusVirtual = 14, kBusFileBackedVirtual = 15, kBusSpaces = 16,
+  kBusNvme = 17,
+};
+
+struct StorageDeviceDescriptor {
+  uint32_t busType = kBusUnknown;
+  bool removableMedia = false;
+  std::string vendorId;
+  std::string productId;
+};
+
+// Storage queries on volumes ("\\\\.\\C:") and disks ("\\\\.\\PhysicalDrive0").
+class Storage {
+ public:
+  virtual ~Storage() = default;
+  virtual std::optional<DeviceHandle> OpenDevice(const std::wstring& path, DeviceAccess access) = 0;
+  // IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS into a buffer of `bufferBytes`; fails when the
+  // extents do not fit.
+  virtual std::optional<std::vector<DiskExtent>> VolumeDiskExtents(const DeviceHandle& device,
+                                                                   uint32_t bufferBytes) = 0;
+  // IOCTL_STORAGE_QUERY_PROPERTY for the device descriptor (property 0, standard query).
+  virtual std::optional<StorageDeviceDescriptor> StorageDeviceProperty(const DeviceHandle& device,
+                                                                        uint32_t bufferBytes) = 0;
+};
+
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
+// An open registry key, read access. Closed when the last copy goes.
+struct RegistryKey {
+  std::wstring path;  // below its root, without a leading backslash
+  std::shared_ptr<void> native;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  virtual std::optional<RegistryKey> OpenKey(RegistryRoot root, const std::wstring& path) = 0;
+  virtual std::optional<RegistryKey> OpenSubkey(const RegistryKey& parent, const std::wstring& name) = 0;
+  // The number of subkeys, or nothing when the key information cannot be read.
+  virtual std::optional<uint32_t> SubkeyCount(const RegistryKey& key) = 0;
+  // A string value in the ANSI code page, read into a buffer of `bufferBytes` (the
+  // terminating zero included); nothing when absent, not a string or too long.
+  virtual std::optional<std::string> ReadAnsiString(const RegistryKey& key, const std::string& name,
+                                                    uint32_t bufferBytes) = 0;
+  virtual std::optional<uint32_t> ReadDword(const RegistryKey& key, const std::string& name) = 0;
+};
+
+// One adapter as GetAdaptersAddresses reports it.
+struct AdapterAddress {
+  std::string adapterName;   // the adapter's GUID text
+  std::wstring description;
+  std::vector<uint8_t> physicalAddress;
+  uint32_t ifType = 0;
+};
+
+struct AdapterAddressesReply {
+  uint32_t error = kErrorSuccess;
+  uint32_t requiredBytes = 0;  // with kErrorBufferOverflow: the size the call asks for
+  std::vector<AdapterAddress> adapters;
+};
+
+// One adapter as GetAdaptersInfo reports it.
+struct AdapterInfo {
+  std::string adapterName;
+  std::string description;  // ANSI code page
+  std::vector<uint8_t> address;
+  uint32_t type = 0;
+  std::string ipAddress;    // the first address of its IP list
+};
+
+struct AdaptersInfoReply {
+  uint32_t error = kErrorSuccess;
+  uint32_t requiredBytes = 0;
+  std::vector<AdapterInfo> adapters;
+};
+
+class Network {
+ public:
+  virtual ~Network() = default;
+  // GetAdaptersAddresses (family unspecified, prefixes included) into a buffer of
+  // `bufferBytes`. kErrorNotEnoughMemory when that buffer cannot be had.
+  virtual AdapterAddressesReply GetAdaptersAddresses(uint32_t bufferBytes) = 0;
+  // GetAdaptersInfo; `bufferBytes` 0 is the call without a buffer that asks for the size.
+  // kErrorNotEnoughMemory when a buffer of that size cannot be had.
+  virtual AdaptersInfoReply GetAdaptersInfo(uint32_t bufferBytes) = 0;
+};
+
+struct FileVersion {
+  uint16_t major = 0, minor = 0, build = 0, revision = 0;
+};
+
+// The machine, the program file, time and the run-time library's random generator.
+class System {
+ public:
+  virtual ~System() = default;
+  // GetSystemDirectoryW into a buffer of 260 characters, as returned.
+  virtual std::wstring SystemDirectory() = 0;
+  // The full path of the program file.
+  virtual std::wstring ModuleFileName() = 0;
+  // The product version of a file's version resource.
+  virtual std::optional<FileVersion> ProductVersion(const std::wstring& path) = 0;
+  // Seconds since 1970.
+  virtual int64_t CurrentTime() = 0;
+  virtual void SeedRandom(uint32_t seed) = 0;
+  // The next value of the run-time library's generator, 0 to 32767.
+  virtual int NextRandom() = 0;
+};
+
+// The console of the test switch and the log written to it.
+class Console {
+ public:
+  virtual ~Console() = default;
+  // Opens a console with this title and points standard output and input at it.
+  virtual bool Open(const std::wstring& title) = 0;
+  // One log line on standard output, end-of-line and flush. Shown only where a console
+  // is open.
+  virtual void WriteLine(const std::string& narrowText) = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  virtual Files& files() = 0;
+  virtual Storage& storage() = 0;
+  virtual Registry& registry() = 0;
+  virtual Network& network() = 0;
+  virtual System& system() = 0;
+  virtual Console& console() = 0;
+};
+
+// The process-wide platform. Installed once at start-up; using it before then is a
+// programming error and aborts.
+Platform& Current();
+void Install(Platform* platform);
+
+// Installs a platform for the life of a scope (tests) and puts the previous one back.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(Platform& platform);
+  ~ScopedPlatform();
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  Platform* previous_;
+};
+
+}  // namespace platform
