@@ -1,0 +1,7 @@
+#pragma once
+// The program's log: one narrow line on standard output, end-of-line and flush. It is
+// seen only where the test switch opened a console.
+
+#include <string>
+
+void LogLine(const std::string& narrowText);

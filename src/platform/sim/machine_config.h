@@ -1,0 +1,88 @@
+#pragma once
+// The description of a simulated machine, read from its machine.json. The schema is
+// documented in tools/machines/README.md.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace sim {
+
+// A machine.json that is missing, malformed or incomplete; the text names the file and
+// the field.
+class MachineError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Partition {
+  uint32_t number = 0;
+  std::string type;  // "basic", "efi", "msr", "recovery", "hidden"
+  bool active = false;
+  int64_t offsetBytes = 0;
+  int64_t sizeBytes = 0;
+  wchar_t letter = 0;  // 0 when the volume has no drive letter
+  std::wstring label;
+  std::wstring fileSystem;
+  int64_t freeBytes = 0;
+  std::vector<uint32_t> alsoOnDisks;  // further disks a spanned volume extends over
+};
+
+struct Disk {
+  uint32_t number = 0;
+  uint32_t busType = platform::kBusUnknown;
+  bool removableMedia = false;
+  int64_t sizeBytes = 0;
+  std::string style;  // "mbr", "gpt" or "raw"
+  std::string friendlyName;
+  std::vector<Partition> partitions;
+};
+
+struct Adapter {
+  std::string name;
+  std::wstring description;
+  std::vector<uint8_t> address;
+  uint32_t ifType = 6;
+  std::string ipAddress;
+  bool inAddresses = true;  // listed by GetAdaptersAddresses
+  bool inInfo = true;       // listed by GetAdaptersInfo
+};
+
+using RegistryValue = std::variant<std::string, uint32_t>;
+
+// Failures the machine is told to produce, for reaching the callers' error branches.
+struct Faults {
+  std::string adapterAddresses;     // "", "overflow" (always too small) or "error"
+  std::string adaptersInfo;         // "", "probe", "allocate" or "error"
+  std::set<std::wstring> registryKeyInfo;  // keys (folded) whose information cannot be read
+  std::set<std::wstring> devices;          // device paths (folded) that cannot be opened
+};
+
+struct MachineConfig {
+  std::wstring systemDirectory;
+  std::wstring programPath;
+  std::map<std::wstring, platform::FileVersion> fileVersions;  // by folded path
+  std::optional<int64_t> fixedTime;
+  bool networkUp = true;
+  std::vector<Adapter> adapters;
+  // Keys by folded path ("HKLM\\SOFTWARE\\..."), values by folded name.
+  std::map<std::wstring, std::map<std::string, RegistryValue>> registry;
+  std::vector<Disk> disks;
+  Faults faults;
+};
+
+MachineConfig LoadMachineConfig(const std::filesystem::path& machineJson);
+
+// Windows compares paths, registry keys and value names without case.
+std::wstring FoldCase(std::wstring_view text);
+std::string FoldCase(std::string_view text);
+
+}  // namespace sim

@@ -1,0 +1,110 @@
+#include "platform/sim/sim_platform.h"
+
+#include <cstdlib>
+#include <cwctype>
+#include <system_error>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/sim/sim_services.h"
+
+namespace sim {
+namespace fs = std::filesystem;
+
+SimPlatform::SimPlatform(fs::path folder)
+    : folder_(std::move(folder)), config_(LoadMachineConfig(folder_ / "machine.json")) {
+  // Every lettered volume has its folder, so that its root exists as on Windows.
+  for (const Disk& d : config_.disks) {
+    for (const Partition& p : d.partitions) {
+      if (p.letter != 0) fs::create_directories(folder_ / "drives" / std::string(1, static_cast<char>(p.letter)));
+    }
+  }
+  files_ = std::make_unique<SimFiles>(*this);
+  storage_ = std::make_unique<SimStorage>(*this);
+  registry_ = std::make_unique<SimRegistry>(*this);
+  network_ = std::make_unique<SimNetwork>(*this);
+  system_ = std::make_unique<SimSystem>(*this);
+  console_ = std::make_unique<SimConsole>(*this);
+}
+
+SimPlatform::~SimPlatform() = default;
+
+std::optional<fs::path> SimPlatform::MapPath(const std::wstring& windowsPath) const {
+  if (windowsPath.size() < 2 || windowsPath[1] != L':' || !std::iswalpha(static_cast<wint_t>(windowsPath[0])) ||
+      windowsPath[0] > 0x7F) {
+    return std::nullopt;
+  }
+  if (windowsPath.size() > 2 && windowsPath[2] != L'\\' && windowsPath[2] != L'/') return std::nullopt;
+  char letter = static_cast<char>(std::towupper(static_cast<wint_t>(windowsPath[0])));
+  fs::path drive = folder_ / "drives" / std::string(1, letter);
+  std::error_code ec;
+  if (!fs::is_directory(drive, ec)) return std::nullopt;
+
+  // Split into components and resolve "." and ".." as Windows does, never above the root.
+  std::vector<std::wstring> parts;
+  std::wstring current;
+  auto flush = [&]() -> bool {
+    if (current.empty() || current == L".") {
+    } else if (current == L"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (current.find_first_of(L":*?\"<>|") != std::wstring::npos) {
+      return false;
+    } else {
+      parts.push_back(current);
+    }
+    current.clear();
+    return true;
+  };
+  for (size_t i = 2; i < windowsPath.size(); ++i) {
+    wchar_t c = windowsPath[i];
+    if (c == L'\\' || c == L'/') {
+      if (!flush()) return std::nullopt;
+    } else {
+      current.push_back(c);
+    }
+  }
+  if (!flush()) return std::nullopt;
+
+  // Match each component without case; the first one that matches nothing is taken as
+  // written, and so is everything after it.
+  fs::path host = drive;
+  bool matching = true;
+  for (const std::wstring& part : parts) {
+    std::string name = platform::WideToUtf8(part);
+    if (matching && !fs::exists(host / name, ec)) {
+      matching = false;
+      std::wstring folded = FoldCase(part);
+      for (const auto& entry : fs::directory_iterator(host, ec)) {
+        if (FoldCase(platform::Utf8ToWide(entry.path().filename().string())) == folded) {
+          name = entry.path().filename().string();
+          matching = true;
+          break;
+        }
+      }
+    }
+    host /= name;
+  }
+  return host;
+}
+
+fs::path SimPlatform::StateFile(const std::string& name) const {
+  fs::create_directories(folder_ / "state");
+  return folder_ / "state" / name;
+}
+
+platform::Files& SimPlatform::files() { return *files_; }
+platform::Storage& SimPlatform::storage() { return *storage_; }
+platform::Registry& SimPlatform::registry() { return *registry_; }
+platform::Network& SimPlatform::network() { return *network_; }
+platform::System& SimPlatform::system() { return *system_; }
+platform::Console& SimPlatform::console() { return *console_; }
+
+std::unique_ptr<SimPlatform> OpenMachineFromEnvironment() {
+  const char* folder = std::getenv("TARNVIK_MACHINE");
+  if (folder == nullptr || *folder == '\0') {
+    throw MachineError("TARNVIK_MACHINE is not set: it names the folder of the simulated machine to run on");
+  }
+  return std::make_unique<SimPlatform>(folder);
+}
+
+}  // namespace sim

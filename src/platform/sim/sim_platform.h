@@ -1,0 +1,53 @@
+#pragma once
+// A simulated Windows machine: a folder with machine.json (what the machine is), drives/
+// (the files of each volume, drives/C/... for C:\...) and state/ (what happened on it).
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sim/machine_config.h"
+
+namespace sim {
+
+class SimPlatform : public platform::Platform {
+ public:
+  // Reads machine.json; throws MachineError when it is missing, malformed or incomplete.
+  explicit SimPlatform(std::filesystem::path folder);
+  ~SimPlatform() override;
+
+  const std::filesystem::path& folder() const { return folder_; }
+  const MachineConfig& config() const { return config_; }
+
+  // The host file a Windows path stands for, or nothing when the path names no drive of
+  // this machine or tries to leave it. Path components match without case, as on Windows.
+  std::optional<std::filesystem::path> MapPath(const std::wstring& windowsPath) const;
+  // A file under state/, created on demand.
+  std::filesystem::path StateFile(const std::string& name) const;
+
+  platform::Files& files() override;
+  platform::Storage& storage() override;
+  platform::Registry& registry() override;
+  platform::Network& network() override;
+  platform::System& system() override;
+  platform::Console& console() override;
+
+ private:
+  std::filesystem::path folder_;
+  MachineConfig config_;
+  std::unique_ptr<platform::Files> files_;
+  std::unique_ptr<platform::Storage> storage_;
+  std::unique_ptr<platform::Registry> registry_;
+  std::unique_ptr<platform::Network> network_;
+  std::unique_ptr<platform::System> system_;
+  std::unique_ptr<platform::Console> console_;
+};
+
+// The machine named by the environment variable TARNVIK_MACHINE; throws MachineError
+// when it is unset or the machine cannot be read.
+std::unique_ptr<SimPlatform> OpenMachineFromEnvironment();
+
+}  // namespace sim

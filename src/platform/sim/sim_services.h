@@ -1,0 +1,89 @@
+#pragma once
+// The simulated machine's answers to each concern of the platform seam.
+
+#include <mutex>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_platform.h"
+
+namespace sim {
+
+class SimFiles : public platform::Files {
+ public:
+  explicit SimFiles(const SimPlatform& machine) : machine_(machine) {}
+  bool DirectoryExists(const std::wstring& path) override;
+  bool CreateDirectory(const std::wstring& path) override;
+  std::optional<std::string> ReadFile(const std::wstring& path) override;
+
+ private:
+  const SimPlatform& machine_;
+};
+
+class SimStorage : public platform::Storage {
+ public:
+  explicit SimStorage(const SimPlatform& machine) : machine_(machine) {}
+  std::optional<platform::DeviceHandle> OpenDevice(const std::wstring& path, platform::DeviceAccess access) override;
+  std::optional<std::vector<platform::DiskExtent>> VolumeDiskExtents(const platform::DeviceHandle& device,
+                                                                     uint32_t bufferBytes) override;
+  std::optional<platform::StorageDeviceDescriptor> StorageDeviceProperty(const platform::DeviceHandle& device,
+                                                                          uint32_t bufferBytes) override;
+
+ private:
+  const SimPlatform& machine_;
+};
+
+class SimRegistry : public platform::Registry {
+ public:
+  explicit SimRegistry(const SimPlatform& machine) : machine_(machine) {}
+  std::optional<platform::RegistryKey> OpenKey(platform::RegistryRoot root, const std::wstring& path) override;
+  std::optional<platform::RegistryKey> OpenSubkey(const platform::RegistryKey& parent, const std::wstring& name) override;
+  std::optional<uint32_t> SubkeyCount(const platform::RegistryKey& key) override;
+  std::optional<std::string> ReadAnsiString(const platform::RegistryKey& key, const std::string& name,
+                                            uint32_t bufferBytes) override;
+  std::optional<uint32_t> ReadDword(const platform::RegistryKey& key, const std::string& name) override;
+
+ private:
+  const RegistryValue* Find(const platform::RegistryKey& key, const std::string& name) const;
+  bool KeyExists(const std::wstring& foldedPath) const;
+  const SimPlatform& machine_;
+};
+
+class SimNetwork : public platform::Network {
+ public:
+  explicit SimNetwork(const SimPlatform& machine) : machine_(machine) {}
+  platform::AdapterAddressesReply GetAdaptersAddresses(uint32_t bufferBytes) override;
+  platform::AdaptersInfoReply GetAdaptersInfo(uint32_t bufferBytes) override;
+
+ private:
+  const SimPlatform& machine_;
+};
+
+class SimSystem : public platform::System {
+ public:
+  explicit SimSystem(const SimPlatform& machine) : machine_(machine) {}
+  std::wstring SystemDirectory() override;
+  std::wstring ModuleFileName() override;
+  std::optional<platform::FileVersion> ProductVersion(const std::wstring& path) override;
+  int64_t CurrentTime() override;
+  void SeedRandom(uint32_t seed) override;
+  int NextRandom() override;
+
+ private:
+  const SimPlatform& machine_;
+  std::mutex randomLock_;
+  uint32_t randomState_ = 1;  // the run-time library starts as if seeded with 1
+};
+
+class SimConsole : public platform::Console {
+ public:
+  explicit SimConsole(const SimPlatform& machine) : machine_(machine) {}
+  bool Open(const std::wstring& title) override;
+  void WriteLine(const std::string& narrowText) override;
+
+ private:
+  const SimPlatform& machine_;
+  std::mutex lock_;
+  bool open_ = false;
+};
+
+}  // namespace sim
