@@ -1,0 +1,90 @@
+// A machine.json that cannot describe a machine is refused with the file and field named.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/sim/machine_config.h"
+#include "support/temp_dir.h"
+#include "support/temp_machine.h"
+
+namespace {
+
+using testing_support::MinimalMachine;
+using testing_support::TempDir;
+
+std::string LoadError(const std::string& text) {
+  TempDir dir;
+  std::ofstream(dir.path() / "machine.json") << text;
+  try {
+    sim::LoadMachineConfig(dir.path() / "machine.json");
+  } catch (const sim::MachineError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+std::string LoadError(const Json::Value& machine) { return LoadError(machine.toStyledString()); }
+
+TEST(MachineConfig, MinimalMachineLoads) { EXPECT_EQ(LoadError(MinimalMachine()), ""); }
+
+TEST(MachineConfig, MissingFileNamesTheFile) {
+  TempDir dir;
+  try {
+    sim::LoadMachineConfig(dir.path() / "machine.json");
+    FAIL() << "no error";
+  } catch (const sim::MachineError& e) {
+    EXPECT_NE(std::string(e.what()).find((dir.path() / "machine.json").string()), std::string::npos) << e.what();
+  }
+}
+
+TEST(MachineConfig, MalformedJsonIsRefused) {
+  for (const char* text : {"", "{", "{\"windows\": }", "[1, 2]", "{\"a\": 1} // comment"}) {
+    std::string error = LoadError(std::string(text));
+    EXPECT_NE(error.find("machine.json"), std::string::npos) << text << ": " << error;
+  }
+}
+
+TEST(MachineConfig, EachProblemNamesItsField) {
+  struct Case {
+    const char* field;
+    std::function<void(Json::Value&)> breakIt;
+    const char* problem;
+  };
+  const Case cases[] = {
+      {"windows", [](Json::Value& m) { m.removeMember("windows"); }, "is missing"},
+      {"windows.systemDirectory", [](Json::Value& m) { m["windows"].removeMember("systemDirectory"); }, "is missing"},
+      {"windows.systemDirectory", [](Json::Value& m) { m["windows"]["systemDirectory"] = 3; }, "must be a string"},
+      {"program.path", [](Json::Value& m) { m["program"]["path"] = "Tarnvik.exe"; }, "full Windows path"},
+      {"network.up", [](Json::Value& m) { m["network"]["up"] = "yes"; }, "true or false"},
+      {"network.adapters", [](Json::Value& m) { m["network"]["adapters"] = 1; }, "must be an array"},
+      {"network.adapters[0].mac",
+       [](Json::Value& m) {
+         Json::Value a;
+         a["name"] = "{x}";
+         a["mac"] = "00:11:22:33:44:55";
+         m["network"]["adapters"].append(a);
+       },
+       "byte pairs"},
+      {"disks[1].bus", [](Json::Value& m) { m["disks"][1]["bus"] = "firewire"; }, "must be a bus number"},
+      {"disks[0].style", [](Json::Value& m) { m["disks"][0]["style"] = "apm"; }, "must be one of"},
+      {"disks[1].number", [](Json::Value& m) { m["disks"][1]["number"] = 0; }, "repeats"},
+      {"disks[0].partitions[0].sizeBytes", [](Json::Value& m) { m["disks"][0]["partitions"][0]["sizeBytes"] = -5; },
+       "must not be negative"},
+      {"disks[0].partitions[0].letter", [](Json::Value& m) { m["disks"][0]["partitions"][0]["letter"] = "CD"; },
+       "one drive letter"},
+      {"fileVersions.D:\\Tarnvik\\Tarnvik.exe",
+       [](Json::Value& m) { m["fileVersions"]["D:\\Tarnvik\\Tarnvik.exe"] = "1.2.3"; }, "four numbers"},
+      {"registry.SOFTWARE\\X", [](Json::Value& m) { m["registry"]["SOFTWARE\\X"]["a"] = 1; }, "must start with HKLM"},
+      {"faults.adaptersInfo", [](Json::Value& m) { m["faults"]["adaptersInfo"] = "boom"; }, "must be one of"},
+  };
+  for (const Case& c : cases) {
+    Json::Value machine = MinimalMachine();
+    c.breakIt(machine);
+    std::string error = LoadError(machine);
+    EXPECT_NE(error.find(std::string("field '") + c.field + "'"), std::string::npos) << error;
+    EXPECT_NE(error.find(c.problem), std::string::npos) << error;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+#pragma once
+// A simulated machine in a temporary folder, installed as the current platform for the
+// life of the object.
+
+#include <json/json.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_platform.h"
+#include "support/temp_dir.h"
+
+namespace testing_support {
+
+// The smallest sound machine: C: on a SATA disk, the program at D:\Tarnvik\Tarnvik.exe on
+// a second SATA disk, network up, no adapters. Tests change what they need.
+Json::Value MinimalMachine();
+
+class TempMachine {
+ public:
+  explicit TempMachine(const Json::Value& machineJson = MinimalMachine());
+
+  sim::SimPlatform& machine() { return *machine_; }
+  const std::filesystem::path& folder() const { return dir_.path(); }
+  // Writes a file of the machine, creating its folders.
+  void WriteFile(const std::wstring& windowsPath, const std::string& bytes);
+  std::filesystem::path HostPath(const std::wstring& windowsPath);
+
+ private:
+  TempDir dir_;
+  std::unique_ptr<sim::SimPlatform> machine_;
+  std::unique_ptr<platform::ScopedPlatform> installed_;
+};
+
+}  // namespace testing_support
