@@ -20,6 +20,25 @@ inline constexpr uint32_t kErrorSuccess = 0;
 inline constexpr uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr uint32_t kErrorBufferOverflow = 111;
 
+// One direct entry of a folder.
+struct DirectoryEntry {
+  std::wstring name;
+  bool isDirectory = false;
+  int64_t size = 0;  // bytes; 0 for a folder
+};
+
+// GetDiskFreeSpaceExW: free bytes available to the caller, total bytes, total free bytes.
+struct DiskFreeSpace {
+  uint64_t freeBytesAvailable = 0;
+  uint64_t totalBytes = 0;
+  uint64_t totalFreeBytes = 0;
+};
+
+struct VolumeInformation {
+  std::wstring label;
+  std::wstring fileSystem;
+};
+
 // Files and folders, by Windows path ("C:\\a\\b").
 class Files {
  public:
@@ -29,6 +48,19 @@ class Files {
   virtual bool CreateDirectory(const std::wstring& path) = 0;
   // The whole file as bytes, or nothing when it cannot be opened.
   virtual std::optional<std::string> ReadFile(const std::wstring& path) = 0;
+  // Whether a file (not a folder) exists at the path.
+  virtual bool FileExists(const std::wstring& path) = 0;
+  // Creates the file, or replaces its content; false when it cannot be opened for writing.
+  virtual bool WriteFile(const std::wstring& path, const std::string& bytes) = 0;
+  virtual bool RemoveFile(const std::wstring& path) = 0;
+  // The direct entries of a folder ("." and ".." left out), or nothing when it cannot be
+  // listed.
+  virtual std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::wstring& path) = 0;
+  // GetDiskFreeSpaceExW on a path of a volume.
+  virtual std::optional<DiskFreeSpace> QueryDiskFreeSpace(const std::wstring& path) = 0;
+  // GetVolumeInformationW on a root ("C:\\") with buffers of these many characters.
+  virtual std::optional<VolumeInformation> QueryVolumeInformation(const std::wstring& root, uint32_t labelChars,
+                                                                uint32_t fileSystemChars) = 0;
 };
 
 // An open device (volume or physical drive). Closed when the last copy goes.
@@ -60,7 +92,43 @@ struct StorageDeviceDescriptor {
   std::string productId;
 };
 
-// Storage queries on volumes ("\\\\.\\C:") and disks ("\\\\.\\PhysicalDrive0").
+// IOCTL_STORAGE_GET_DEVICE_NUMBER.
+struct StorageDeviceNumber {
+  uint32_t deviceType = 0;
+  uint32_t deviceNumber = 0;
+  uint32_t partitionNumber = 0;
+};
+
+enum PartitionStyle : uint32_t { kPartitionStyleMbr = 0, kPartitionStyleGpt = 1, kPartitionStyleRaw = 2 };
+
+// IOCTL_DISK_GET_PARTITION_INFO_EX. The GPT type is the GUID in upper-case text without
+// braces ("C12A7328-F81F-11D2-BA4B-00A0C93EC93B").
+struct PartitionInformationEx {
+  uint32_t style = kPartitionStyleRaw;
+  uint32_t partitionNumber = 0;
+  int64_t startingOffset = 0;
+  int64_t partitionLength = 0;
+  bool mbrBootIndicator = false;
+  std::string gptPartitionType;
+};
+
+// Drive types of GetDriveTypeW.
+enum DriveType : uint32_t {
+  kDriveUnknown = 0, kDriveNoRootDir = 1, kDriveRemovable = 2, kDriveFixed = 3, kDriveRemote = 4,
+  kDriveCdRom = 5, kDriveRamDisk = 6,
+};
+
+// One element of the present disk interfaces (SetupDiGetClassDevsW of
+// GUID_DEVINTERFACE_DISK): its friendly name, nothing when that property cannot be read,
+// and the device path of each of its interfaces in order, nothing where the interface
+// detail cannot be had.
+struct DiskDeviceElement {
+  std::optional<std::wstring> friendlyName;
+  std::vector<std::optional<std::wstring>> interfacePaths;
+};
+
+// Storage queries on volumes ("\\\\.\\C:"), disks ("\\\\.\\PhysicalDrive0"), partitions
+// ("\\\\?\\Harddisk0Partition1") and disk interfaces.
 class Storage {
  public:
   virtual ~Storage() = default;
@@ -72,6 +140,18 @@ class Storage {
   // IOCTL_STORAGE_QUERY_PROPERTY for the device descriptor (property 0, standard query).
   virtual std::optional<StorageDeviceDescriptor> StorageDeviceProperty(const DeviceHandle& device,
                                                                         uint32_t bufferBytes) = 0;
+  virtual std::optional<StorageDeviceNumber> GetDeviceNumber(const DeviceHandle& device) = 0;
+  // IOCTL_DISK_GET_DRIVE_GEOMETRY_EX into a buffer of `bufferBytes`: the DiskSize.
+  virtual std::optional<int64_t> DriveGeometryDiskSize(const DeviceHandle& device, uint32_t bufferBytes) = 0;
+  // IOCTL_DISK_GET_PARTITION_INFO_EX into a buffer of `bufferBytes`.
+  virtual std::optional<PartitionInformationEx> PartitionInfo(const DeviceHandle& device, uint32_t bufferBytes) = 0;
+  // GetLogicalDrives: bit 0 is A:.
+  virtual uint32_t LogicalDrives() = 0;
+  // GetDriveTypeW of a root ("C:\\").
+  virtual uint32_t QueryDriveType(const std::wstring& root) = 0;
+  // The present disk interfaces; `friendlyNameBufferBytes` is the size of the buffer the
+  // friendly name is read into. Nothing when the set cannot be had.
+  virtual std::optional<std::vector<DiskDeviceElement>> DiskInterfaces(uint32_t friendlyNameBufferBytes) = 0;
 };
 
 enum class RegistryRoot { LocalMachine, CurrentUser };
@@ -94,6 +174,10 @@ class Registry {
   virtual std::optional<std::string> ReadAnsiString(const RegistryKey& key, const std::string& name,
                                                     uint32_t bufferBytes) = 0;
   virtual std::optional<uint32_t> ReadDword(const RegistryKey& key, const std::string& name) = 0;
+  // A string value as wide text, read into a buffer of `bufferBytes` (the terminating
+  // zero included); nothing when absent, not a string or too long.
+  virtual std::optional<std::wstring> ReadWideString(const RegistryKey& key, const std::wstring& name,
+                                                     uint32_t bufferBytes) = 0;
 };
 
 // One adapter as GetAdaptersAddresses reports it.
@@ -136,6 +220,24 @@ class Network {
   virtual AdaptersInfoReply GetAdaptersInfo(uint32_t bufferBytes) = 0;
 };
 
+// The steps of the WMI query of the installed memory, in the order they run.
+enum class MemoryQueryStep {
+  None,                // every step succeeded
+  InitializeCom,       // CoInitializeEx, multithreaded
+  InitializeSecurity,  // CoInitializeSecurity; RPC_E_TOO_LATE counts as success
+  CreateLocator,       // the WBEM locator, in-process server
+  ConnectServer,       // the namespace ROOT\\CIMV2
+  SetProxyBlanket,
+  ExecQuery,           // "SELECT BankLabel,Capacity FROM Win32_PhysicalMemory"
+};
+
+struct MemoryQueryReply {
+  MemoryQueryStep failedStep = MemoryQueryStep::None;
+  uint32_t errorCode = 0;  // the HRESULT of the failed step
+  // The MOF text of each returned object, nothing where the object gave none.
+  std::vector<std::optional<std::wstring>> objectTexts;
+};
+
 struct FileVersion {
   uint16_t major = 0, minor = 0, build = 0, revision = 0;
 };
@@ -155,6 +257,12 @@ class System {
   virtual void SeedRandom(uint32_t seed) = 0;
   // The next value of the run-time library's generator, 0 to 32767.
   virtual int NextRandom() = 0;
+  // IsWow64Process of the running process, looked up at run time in kernel32: nothing
+  // when the function does not exist.
+  virtual std::optional<bool> IsWow64Process() = 0;
+  // The WMI query of the installed memory modules, on the calling thread; COM is
+  // initialised for it and uninitialised again.
+  virtual MemoryQueryReply QueryPhysicalMemory() = 0;
 };
 
 // The console of the test switch and the log written to it.

@@ -181,6 +181,7 @@ Disk ParseDisk(const Reader& r, const Json::Value& v, const std::string& where) 
   d.style = r.Choice(r.Require(v, where, "style"), Reader::Join(where, "style"), {"mbr", "gpt", "raw"});
   if (auto* o = r.Optional(v, "removableMedia")) d.removableMedia = r.Bool(*o, Reader::Join(where, "removableMedia"));
   if (auto* o = r.Optional(v, "friendlyName")) d.friendlyName = r.String(*o, Reader::Join(where, "friendlyName"));
+  if (auto* o = r.Optional(v, "noMedia")) d.noMedia = r.Bool(*o, Reader::Join(where, "noMedia"));
   if (auto* o = r.Optional(v, "partitions")) {
     std::string field = Reader::Join(where, "partitions");
     r.Array(*o, field);
@@ -263,6 +264,63 @@ void ParseFaults(const Reader& r, const Json::Value& v, MachineConfig& m) {
       m.faults.devices.insert(FoldCase(r.WideString((*o)[i], Reader::Index("faults.devices", i))));
     }
   }
+  if (auto* o = r.Optional(v, "controls")) {
+    r.Object(*o, "faults.controls");
+    for (const std::string& control : o->getMemberNames()) {
+      std::string field = "faults.controls." + control;
+      if (control != "deviceNumber" && control != "partitionInfo" && control != "driveGeometry") {
+        r.Fail(field, "is not a control: use deviceNumber, partitionInfo or driveGeometry");
+      }
+      const Json::Value& paths = (*o)[control];
+      r.Array(paths, field);
+      auto& target = m.faults.controls[control];
+      for (unsigned i = 0; i < paths.size(); ++i) {
+        target.insert(FoldCase(r.WideString(paths[i], Reader::Index(field, i))));
+      }
+    }
+  }
+}
+
+std::optional<bool> ParseWow64(const Reader& r, const Json::Value& v) {
+  if (v.isString() && v.asString() == "unavailable") return std::nullopt;
+  if (!v.isBool()) r.Fail("windows.wow64", "must be true, false or \"unavailable\"");
+  return v.asBool();
+}
+
+platform::MemoryQueryStep ParseMemoryStep(const Reader& r, const Json::Value& v, const std::string& field) {
+  static const std::map<std::string, platform::MemoryQueryStep> steps = {
+      {"initializeCom", platform::MemoryQueryStep::InitializeCom},
+      {"initializeSecurity", platform::MemoryQueryStep::InitializeSecurity},
+      {"createLocator", platform::MemoryQueryStep::CreateLocator},
+      {"connectServer", platform::MemoryQueryStep::ConnectServer},
+      {"setProxyBlanket", platform::MemoryQueryStep::SetProxyBlanket},
+      {"execQuery", platform::MemoryQueryStep::ExecQuery}};
+  std::string step = r.Choice(v, field, {"initializeCom", "initializeSecurity", "createLocator", "connectServer",
+                                         "setProxyBlanket", "execQuery"});
+  return steps.at(step);
+}
+
+Memory ParseMemory(const Reader& r, const Json::Value& v) {
+  r.Object(v, "memory");
+  Memory memory;
+  if (auto* o = r.Optional(v, "modules")) {
+    r.Array(*o, "memory.modules");
+    for (unsigned i = 0; i < o->size(); ++i) {
+      std::string where = Reader::Index("memory.modules", i);
+      const Json::Value& module = (*o)[i];
+      r.Object(module, where);
+      MemoryModule m;
+      if (auto* t = r.Optional(module, "hasText")) m.hasText = r.Bool(*t, Reader::Join(where, "hasText"));
+      if (m.hasText) {
+        m.capacityBytes = r.NonNegative(r.Require(module, where, "capacityBytes"), Reader::Join(where, "capacityBytes"));
+      }
+      if (auto* t = r.Optional(module, "bankLabel")) m.bankLabel = r.String(*t, Reader::Join(where, "bankLabel"));
+      memory.modules.push_back(m);
+    }
+  }
+  if (auto* o = r.Optional(v, "failAt")) memory.failAt = ParseMemoryStep(r, *o, "memory.failAt");
+  if (auto* o = r.Optional(v, "errorCode")) memory.errorCode = r.Uint32(*o, "memory.errorCode");
+  return memory;
 }
 
 Json::Value ReadJson(const std::filesystem::path& file) {
@@ -303,6 +361,8 @@ MachineConfig LoadMachineConfig(const std::filesystem::path& machineJson) {
   const Json::Value& windows = r.Require(root, "", "windows");
   r.Object(windows, "windows");
   m.systemDirectory = r.WideString(r.Require(windows, "windows", "systemDirectory"), "windows.systemDirectory");
+  if (auto* o = r.Optional(windows, "wow64")) m.wow64 = ParseWow64(r, *o);
+  if (auto* o = r.Optional(root, "memory")) m.memory = ParseMemory(r, *o);
 
   const Json::Value& program = r.Require(root, "", "program");
   r.Object(program, "program");

@@ -42,7 +42,8 @@ struct Disk {
   bool removableMedia = false;
   int64_t sizeBytes = 0;
   std::string style;  // "mbr", "gpt" or "raw"
-  std::string friendlyName;
+  std::string friendlyName;  // empty: the device registry gives the disk no name
+  bool noMedia = false;      // a reader slot without a card: its volumes answer nothing
   std::vector<Partition> partitions;
 };
 
@@ -56,6 +57,18 @@ struct Adapter {
   bool inInfo = true;       // listed by GetAdaptersInfo
 };
 
+struct MemoryModule {
+  std::string bankLabel;
+  int64_t capacityBytes = 0;
+  bool hasText = true;  // false: the object gives no MOF text
+};
+
+struct Memory {
+  std::vector<MemoryModule> modules;
+  platform::MemoryQueryStep failAt = platform::MemoryQueryStep::None;
+  uint32_t errorCode = 0x80004005;  // E_FAIL
+};
+
 using RegistryValue = std::variant<std::string, uint32_t>;
 
 // Failures the machine is told to produce, for reaching the callers' error branches.
@@ -64,11 +77,16 @@ struct Faults {
   std::string adaptersInfo;         // "", "probe", "allocate" or "error"
   std::set<std::wstring> registryKeyInfo;  // keys (folded) whose information cannot be read
   std::set<std::wstring> devices;          // device paths (folded) that cannot be opened
+  // Storage controls that fail, by control ("deviceNumber", "partitionInfo",
+  // "driveGeometry"), on these device paths (folded).
+  std::map<std::string, std::set<std::wstring>> controls;
 };
 
 struct MachineConfig {
   std::wstring systemDirectory;
   std::wstring programPath;
+  std::optional<bool> wow64 = false;  // nothing: IsWow64Process does not exist
+  Memory memory;
   std::map<std::wstring, platform::FileVersion> fileVersions;  // by folded path
   std::optional<int64_t> fixedTime;
   bool networkUp = true;

@@ -2,6 +2,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/codepage.h"
 #include "platform/sim/sim_services.h"
 
 namespace sim {
@@ -29,6 +30,78 @@ std::optional<std::string> SimFiles::ReadFile(const std::wstring& path) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+}  // namespace sim
+
+namespace sim {
+namespace {
+
+// The volume a path lies on ("C:", "C:\\..."), when the machine has it.
+std::optional<VolumeOnDisk> VolumeOfPath(const MachineConfig& m, const std::wstring& path) {
+  if (path.size() < 2 || path[1] != L':' || (path.size() > 2 && path[2] != L'\\')) return std::nullopt;
+  return FindVolume(m, path[0]);
+}
+
+}  // namespace
+
+bool SimFiles::FileExists(const std::wstring& path) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  return host && fs::is_regular_file(*host, ec);
+}
+
+bool SimFiles::WriteFile(const std::wstring& path, const std::string& bytes) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  if (!host || fs::is_directory(*host, ec)) return false;
+  std::ofstream out(*host, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+bool SimFiles::RemoveFile(const std::wstring& path) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  if (!host || !fs::is_regular_file(*host, ec)) return false;
+  return fs::remove(*host, ec);
+}
+
+std::optional<std::vector<platform::DirectoryEntry>> SimFiles::ListDirectory(const std::wstring& path) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  if (!host || !fs::is_directory(*host, ec)) return std::nullopt;
+  std::vector<platform::DirectoryEntry> entries;
+  for (const auto& entry : fs::directory_iterator(*host, ec)) {
+    platform::DirectoryEntry e;
+    e.name = platform::Utf8ToWide(entry.path().filename().string());
+    e.isDirectory = entry.is_directory(ec);
+    if (!e.isDirectory) e.size = static_cast<int64_t>(entry.file_size(ec));
+    entries.push_back(std::move(e));
+  }
+  if (ec) return std::nullopt;
+  return entries;
+}
+
+std::optional<platform::DiskFreeSpace> SimFiles::QueryDiskFreeSpace(const std::wstring& path) {
+  auto found = VolumeOfPath(machine_.config(), path);
+  if (!found || found->disk->noMedia) return std::nullopt;
+  uint64_t total = static_cast<uint64_t>(found->volume->sizeBytes);
+  uint64_t free = static_cast<uint64_t>(found->volume->freeBytes);
+  return platform::DiskFreeSpace{free, total, free};
+}
+
+std::optional<platform::VolumeInformation> SimFiles::QueryVolumeInformation(const std::wstring& root,
+                                                                            uint32_t labelChars,
+                                                                            uint32_t fileSystemChars) {
+  // Only a root names a volume here; a volume without a file system is not recognised.
+  if (root.size() != 3) return std::nullopt;
+  auto found = VolumeOfPath(machine_.config(), root);
+  if (!found || found->disk->noMedia || found->volume->fileSystem.empty()) return std::nullopt;
+  const Partition& v = *found->volume;
+  if (v.label.size() + 1 > labelChars || v.fileSystem.size() + 1 > fileSystemChars) return std::nullopt;
+  return platform::VolumeInformation{v.label, v.fileSystem};
 }
 
 }  // namespace sim

@@ -76,4 +76,13 @@ std::optional<uint32_t> SimRegistry::ReadDword(const platform::RegistryKey& key,
   return std::get<uint32_t>(*v);
 }
 
+std::optional<std::wstring> SimRegistry::ReadWideString(const platform::RegistryKey& key, const std::wstring& name,
+                                                        uint32_t bufferBytes) {
+  const RegistryValue* v = Find(key, platform::WideToUtf8(name));
+  if (v == nullptr || !std::holds_alternative<std::string>(*v)) return std::nullopt;
+  std::wstring text = platform::Utf8ToWide(std::get<std::string>(*v));
+  if ((text.size() + 1) * 2 > bufferBytes) return std::nullopt;  // two bytes a character, and the zero
+  return text;
+}
+
 }  // namespace sim

@@ -8,12 +8,26 @@
 
 namespace sim {
 
+// A lettered volume and the disk that holds it.
+struct VolumeOnDisk {
+  const Disk* disk = nullptr;
+  const Partition* volume = nullptr;
+};
+std::optional<VolumeOnDisk> FindVolume(const MachineConfig& machine, wchar_t letter);
+
 class SimFiles : public platform::Files {
  public:
   explicit SimFiles(const SimPlatform& machine) : machine_(machine) {}
   bool DirectoryExists(const std::wstring& path) override;
   bool CreateDirectory(const std::wstring& path) override;
   std::optional<std::string> ReadFile(const std::wstring& path) override;
+  bool FileExists(const std::wstring& path) override;
+  bool WriteFile(const std::wstring& path, const std::string& bytes) override;
+  bool RemoveFile(const std::wstring& path) override;
+  std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::wstring& path) override;
+  std::optional<platform::DiskFreeSpace> QueryDiskFreeSpace(const std::wstring& path) override;
+  std::optional<platform::VolumeInformation> QueryVolumeInformation(const std::wstring& root, uint32_t labelChars,
+                                                                    uint32_t fileSystemChars) override;
 
  private:
   const SimPlatform& machine_;
@@ -27,6 +41,13 @@ class SimStorage : public platform::Storage {
                                                                      uint32_t bufferBytes) override;
   std::optional<platform::StorageDeviceDescriptor> StorageDeviceProperty(const platform::DeviceHandle& device,
                                                                           uint32_t bufferBytes) override;
+  std::optional<platform::StorageDeviceNumber> GetDeviceNumber(const platform::DeviceHandle& device) override;
+  std::optional<int64_t> DriveGeometryDiskSize(const platform::DeviceHandle& device, uint32_t bufferBytes) override;
+  std::optional<platform::PartitionInformationEx> PartitionInfo(const platform::DeviceHandle& device,
+                                                                uint32_t bufferBytes) override;
+  uint32_t LogicalDrives() override;
+  uint32_t QueryDriveType(const std::wstring& root) override;
+  std::optional<std::vector<platform::DiskDeviceElement>> DiskInterfaces(uint32_t friendlyNameBufferBytes) override;
 
  private:
   const SimPlatform& machine_;
@@ -41,6 +62,8 @@ class SimRegistry : public platform::Registry {
   std::optional<std::string> ReadAnsiString(const platform::RegistryKey& key, const std::string& name,
                                             uint32_t bufferBytes) override;
   std::optional<uint32_t> ReadDword(const platform::RegistryKey& key, const std::string& name) override;
+  std::optional<std::wstring> ReadWideString(const platform::RegistryKey& key, const std::wstring& name,
+                                             uint32_t bufferBytes) override;
 
  private:
   const RegistryValue* Find(const platform::RegistryKey& key, const std::string& name) const;
@@ -67,6 +90,8 @@ class SimSystem : public platform::System {
   int64_t CurrentTime() override;
   void SeedRandom(uint32_t seed) override;
   int NextRandom() override;
+  std::optional<bool> IsWow64Process() override;
+  platform::MemoryQueryReply QueryPhysicalMemory() override;
 
  private:
   const SimPlatform& machine_;

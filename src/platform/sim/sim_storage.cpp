@@ -1,42 +1,111 @@
 #include <cwctype>
 
+#include "platform/codepage.h"
 #include "platform/sim/sim_services.h"
 
 namespace sim {
 namespace {
 
+// FILE_DEVICE_DISK, the device type of disks and their volumes.
+constexpr uint32_t kFileDeviceDisk = 7;
+
+// What a device path opens: a disk, or one of its partitions (a volume, or a partition
+// opened by number).
 struct DeviceTarget {
   const Disk* disk = nullptr;
-  const Partition* volume = nullptr;  // set for a volume device
+  const Partition* partition = nullptr;
+  bool isVolume = false;  // opened by drive letter
 };
 
-// "\\\\.\\C:" is the volume C:, "\\\\.\\PhysicalDrive0" is disk 0.
+// Digits only, at most nine of them.
+std::optional<uint32_t> ParseNumber(const std::wstring& digits) {
+  if (digits.empty() || digits.size() > 9 || digits.find_first_not_of(L"0123456789") != std::wstring::npos) {
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(std::stoul(digits));
+}
+
+const Disk* FindDisk(const MachineConfig& m, uint32_t number) {
+  for (const Disk& d : m.disks) {
+    if (d.number == number) return &d;
+  }
+  return nullptr;
+}
+
+// The device path of a disk's one interface.
+std::wstring InterfacePath(const Disk& d) {
+  return L"\\\\?\\disk#sim#" + std::to_wstring(d.number) + L"#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
+}
+
+// "\\\\.\\C:" is the volume C:, "\\\\.\\PhysicalDrive0" disk 0, "\\\\?\\Harddisk0Partition1"
+// partition 1 of disk 0, and each disk's interface path names the disk.
 std::optional<DeviceTarget> Resolve(const MachineConfig& m, const std::wstring& path) {
-  const std::wstring prefix = L"\\\\.\\";
-  if (path.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-  std::wstring rest = path.substr(prefix.size());
-  if (rest.size() == 2 && rest[1] == L':') {
-    wchar_t letter = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(rest[0])));
-    for (const Disk& d : m.disks) {
-      for (const Partition& p : d.partitions) {
-        if (p.letter == letter) return DeviceTarget{&d, &p};
-      }
+  const std::wstring local = L"\\\\.\\", global = L"\\\\?\\";
+  std::wstring folded = FoldCase(path);
+  if (folded.compare(0, local.size(), local) == 0) {
+    std::wstring rest = folded.substr(local.size());
+    if (rest.size() == 2 && rest[1] == L':') {
+      auto found = FindVolume(m, rest[0]);
+      if (!found) return std::nullopt;
+      return DeviceTarget{found->disk, found->volume, true};
+    }
+    const std::wstring drive = L"physicaldrive";
+    if (rest.compare(0, drive.size(), drive) != 0) return std::nullopt;
+    auto number = ParseNumber(rest.substr(drive.size()));
+    const Disk* d = number ? FindDisk(m, *number) : nullptr;
+    if (d == nullptr) return std::nullopt;
+    return DeviceTarget{d, nullptr, false};
+  }
+  if (folded.compare(0, global.size(), global) != 0) return std::nullopt;
+  std::wstring rest = folded.substr(global.size());
+  const std::wstring harddisk = L"harddisk", partition = L"partition";
+  size_t split = rest.find(partition);
+  if (rest.compare(0, harddisk.size(), harddisk) == 0 && split != std::wstring::npos) {
+    auto diskNumber = ParseNumber(rest.substr(harddisk.size(), split - harddisk.size()));
+    auto partitionNumber = ParseNumber(rest.substr(split + partition.size()));
+    const Disk* d = diskNumber ? FindDisk(m, *diskNumber) : nullptr;
+    if (d == nullptr || !partitionNumber) return std::nullopt;
+    for (const Partition& p : d->partitions) {
+      if (p.number == *partitionNumber && p.number != 0) return DeviceTarget{d, &p, false};
     }
     return std::nullopt;
   }
-  const std::wstring drive = L"physicaldrive";
-  std::wstring folded = FoldCase(rest);
-  if (folded.compare(0, drive.size(), drive) != 0 || folded.size() == drive.size()) return std::nullopt;
-  std::wstring digits = folded.substr(drive.size());
-  if (digits.find_first_not_of(L"0123456789") != std::wstring::npos || digits.size() > 9) return std::nullopt;
-  uint32_t number = static_cast<uint32_t>(std::stoul(digits));
   for (const Disk& d : m.disks) {
-    if (d.number == number) return DeviceTarget{&d, nullptr};
+    if (FoldCase(InterfacePath(d)) == folded) return DeviceTarget{&d, nullptr, false};
   }
   return std::nullopt;
 }
 
+// Whether machine.json makes this control fail on this device.
+bool ControlFails(const MachineConfig& m, const char* control, const platform::DeviceHandle& device) {
+  auto it = m.faults.controls.find(control);
+  return it != m.faults.controls.end() && it->second.count(FoldCase(device.path)) != 0;
+}
+
+std::string GptTypeOf(const Partition& p) {
+  if (p.type == "efi") return "C12A7328-F81F-11D2-BA4B-00A0C93EC93B";
+  if (p.type == "msr") return "E3C9E316-0B5C-4DB8-817D-F92DF00215AE";
+  if (p.type == "recovery") return "DE94BBA4-06D1-4D40-A16A-BFD50179D6AC";
+  return "EBD0A0A2-B9E5-4433-87C0-68B6B72699C7";  // basic data, and hidden data as well
+}
+
+uint32_t StyleOf(const Disk& d) {
+  if (d.style == "mbr") return platform::kPartitionStyleMbr;
+  if (d.style == "gpt") return platform::kPartitionStyleGpt;
+  return platform::kPartitionStyleRaw;
+}
+
 }  // namespace
+
+std::optional<VolumeOnDisk> FindVolume(const MachineConfig& m, wchar_t letter) {
+  letter = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)));
+  for (const Disk& d : m.disks) {
+    for (const Partition& p : d.partitions) {
+      if (p.letter != 0 && p.letter == letter) return VolumeOnDisk{&d, &p};
+    }
+  }
+  return std::nullopt;
+}
 
 std::optional<platform::DeviceHandle> SimStorage::OpenDevice(const std::wstring& path, platform::DeviceAccess) {
   const MachineConfig& m = machine_.config();
@@ -47,10 +116,10 @@ std::optional<platform::DeviceHandle> SimStorage::OpenDevice(const std::wstring&
 std::optional<std::vector<platform::DiskExtent>> SimStorage::VolumeDiskExtents(const platform::DeviceHandle& device,
                                                                               uint32_t bufferBytes) {
   auto target = Resolve(machine_.config(), device.path);
-  if (!target || target->volume == nullptr) return std::nullopt;
-  std::vector<platform::DiskExtent> extents{
-      {target->disk->number, target->volume->offsetBytes, target->volume->sizeBytes}};
-  for (uint32_t other : target->volume->alsoOnDisks) extents.push_back({other, 0, target->volume->sizeBytes});
+  if (!target || !target->isVolume) return std::nullopt;
+  const Partition& volume = *target->partition;
+  std::vector<platform::DiskExtent> extents{{target->disk->number, volume.offsetBytes, volume.sizeBytes}};
+  for (uint32_t other : volume.alsoOnDisks) extents.push_back({other, 0, volume.sizeBytes});
   // The reply is a count (padded to 8 bytes) followed by 24 bytes an extent.
   if (bufferBytes < 8 + 24 * extents.size()) return std::nullopt;
   return extents;
@@ -62,6 +131,77 @@ std::optional<platform::StorageDeviceDescriptor> SimStorage::StorageDeviceProper
   if (!target || bufferBytes < 40) return std::nullopt;  // smaller than the fixed descriptor
   const Disk& d = *target->disk;
   return platform::StorageDeviceDescriptor{d.busType, d.removableMedia, "", d.friendlyName};
+}
+
+std::optional<platform::StorageDeviceNumber> SimStorage::GetDeviceNumber(const platform::DeviceHandle& device) {
+  const MachineConfig& m = machine_.config();
+  auto target = Resolve(m, device.path);
+  if (!target || ControlFails(m, "deviceNumber", device)) return std::nullopt;
+  uint32_t partition = target->partition != nullptr ? target->partition->number : 0;
+  return platform::StorageDeviceNumber{kFileDeviceDisk, target->disk->number, partition};
+}
+
+std::optional<int64_t> SimStorage::DriveGeometryDiskSize(const platform::DeviceHandle& device, uint32_t bufferBytes) {
+  const MachineConfig& m = machine_.config();
+  auto target = Resolve(m, device.path);
+  // DISK_GEOMETRY and the DiskSize after it need 32 bytes.
+  if (!target || bufferBytes < 32 || target->disk->noMedia || ControlFails(m, "driveGeometry", device)) {
+    return std::nullopt;
+  }
+  return target->disk->sizeBytes;
+}
+
+std::optional<platform::PartitionInformationEx> SimStorage::PartitionInfo(const platform::DeviceHandle& device,
+                                                                          uint32_t bufferBytes) {
+  const MachineConfig& m = machine_.config();
+  auto target = Resolve(m, device.path);
+  if (!target || bufferBytes < 144 || target->disk->noMedia || ControlFails(m, "partitionInfo", device)) {
+    return std::nullopt;
+  }
+  const Disk& d = *target->disk;
+  platform::PartitionInformationEx info;
+  info.style = StyleOf(d);
+  if (target->partition == nullptr) {  // the whole disk
+    info.partitionLength = d.sizeBytes;
+    return info;
+  }
+  const Partition& p = *target->partition;
+  info.partitionNumber = p.number;
+  info.startingOffset = p.offsetBytes;
+  info.partitionLength = p.sizeBytes;
+  if (info.style == platform::kPartitionStyleMbr) info.mbrBootIndicator = p.active;
+  if (info.style == platform::kPartitionStyleGpt) info.gptPartitionType = GptTypeOf(p);
+  return info;
+}
+
+uint32_t SimStorage::LogicalDrives() {
+  uint32_t mask = 0;
+  for (const Disk& d : machine_.config().disks) {
+    for (const Partition& p : d.partitions) {
+      if (p.letter != 0) mask |= 1u << (p.letter - L'A');
+    }
+  }
+  return mask;
+}
+
+uint32_t SimStorage::QueryDriveType(const std::wstring& root) {
+  if (root.size() != 3 || root[1] != L':' || root[2] != L'\\') return platform::kDriveNoRootDir;
+  auto found = FindVolume(machine_.config(), root[0]);
+  if (!found) return platform::kDriveNoRootDir;
+  return found->disk->removableMedia ? platform::kDriveRemovable : platform::kDriveFixed;
+}
+
+std::optional<std::vector<platform::DiskDeviceElement>> SimStorage::DiskInterfaces(uint32_t friendlyNameBufferBytes) {
+  std::vector<platform::DiskDeviceElement> elements;
+  for (const Disk& d : machine_.config().disks) {
+    platform::DiskDeviceElement element;
+    std::wstring name = platform::Utf8ToWide(d.friendlyName);
+    // The property is a wide string with its zero; a name that does not fit is not read.
+    if (!name.empty() && (name.size() + 1) * 2 <= friendlyNameBufferBytes) element.friendlyName = name;
+    element.interfacePaths.push_back(InterfacePath(d));
+    elements.push_back(std::move(element));
+  }
+  return elements;
 }
 
 }  // namespace sim

@@ -1,5 +1,6 @@
 #include <chrono>
 
+#include "platform/codepage.h"
 #include "platform/sim/sim_services.h"
 
 namespace sim {
@@ -31,6 +32,33 @@ int SimSystem::NextRandom() {
   std::lock_guard lock(randomLock_);
   randomState_ = randomState_ * 214013u + 2531011u;
   return static_cast<int>((randomState_ >> 16) & 0x7FFF);
+}
+
+}  // namespace sim
+
+namespace sim {
+
+std::optional<bool> SimSystem::IsWow64Process() { return machine_.config().wow64; }
+
+// Each module answers with the MOF text Windows gives a Win32_PhysicalMemory object.
+platform::MemoryQueryReply SimSystem::QueryPhysicalMemory() {
+  const Memory& memory = machine_.config().memory;
+  platform::MemoryQueryReply reply;
+  if (memory.failAt != platform::MemoryQueryStep::None) {
+    reply.failedStep = memory.failAt;
+    reply.errorCode = memory.errorCode;
+    return reply;
+  }
+  for (const MemoryModule& m : memory.modules) {
+    if (!m.hasText) {
+      reply.objectTexts.emplace_back();
+      continue;
+    }
+    reply.objectTexts.push_back(L"\ninstance of Win32_PhysicalMemory\n{\n\tBankLabel = \"" +
+                                platform::Utf8ToWide(m.bankLabel) + L"\";\n\tCapacity = \"" +
+                                std::to_wstring(m.capacityBytes) + L"\";\n};\n");
+  }
+  return reply;
 }
 
 }  // namespace sim
