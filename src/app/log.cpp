@@ -1,0 +1,5 @@
+#include "app/log.h"
+
+#include "platform/platform.h"
+
+void LogLine(const std::string& narrowText) { platform::Current().console().WriteLine(narrowText); }
