@@ -30,6 +30,11 @@ int PrintTrace(CURL*, curl_infotype type, char* data, size_t size, void*) {
   return 0;
 }
 
+int AbortWhenStopping(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto& shouldStop = *static_cast<const std::function<bool()>*>(userdata);
+  return shouldStop() ? 1 : 0;
+}
+
 }  // namespace
 
 int PostForm::Post(const std::string& url, const std::string& body, std::string& response) const {
@@ -49,6 +54,11 @@ int PostForm::Post(const std::string& url, const std::string& body, std::string&
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 8L);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+  if (shouldStop) {
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, AbortWhenStopping);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &shouldStop);
+  }
   CURLcode result = curl_easy_perform(curl);
   curl_easy_cleanup(curl);
   return result;

@@ -24,8 +24,8 @@
 //
 // Contract for Run(). Every wait the body makes goes through SleepOrStop(),
 // WaitOrStop() or CheckSuspend(), or through an operation of its own that ends soon
-// after StopRequested() turns true (a child process that is ended, a transfer that is
-// aborted). Once the stop-aware primitives report a stop, the body returns promptly.
+// after StopRequested() turns true (a child process that is ended, a PostForm whose
+// shouldStop asks StopRequested()). Once the stop-aware primitives report a stop, the body returns promptly.
 // A body that breaks this contract makes its destructor wait for it without limit; it
 // never makes the program use freed memory.
 //

@@ -152,4 +152,15 @@ TEST(PostFormFailureTest, SilentServerIsCutOffAfterTenSeconds) {
   EXPECT_LT(took, 20s);
 }
 
+TEST(PostFormFailureTest, StopRequestAbortsAWaitingTransfer) {
+  testing_support::SilentPort silent;
+  PostForm post;
+  auto begin = Clock::now();
+  post.shouldStop = [&] { return Clock::now() - begin > 200ms; };
+  std::string response;
+  int result = post.Post(silent.Url("/x"), "a=1", response);
+  EXPECT_EQ(result, CURLE_ABORTED_BY_CALLBACK);
+  EXPECT_LT(Clock::now() - begin, 5s);
+}
+
 }  // namespace
