@@ -1,6 +1,7 @@
 #include "app/thread_base.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <atomic>
 #include <chrono>
@@ -106,6 +107,37 @@ TEST_F(ThreadBaseTest, StartTwiceStartsOneThread) {
   }
   EXPECT_EQ(runs, 1);
   EXPECT_TRUE(ThreadCountBecomes(before));
+}
+
+// Threads asked for a stack no machine can give cannot be created.
+class ImpossibleThreadStacks {
+ public:
+  ImpossibleThreadStacks() {
+    pthread_getattr_default_np(&saved_);
+    pthread_attr_t huge;
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, size_t{1} << 46);
+    pthread_setattr_default_np(&huge);
+    pthread_attr_destroy(&huge);
+  }
+  ~ImpossibleThreadStacks() {
+    pthread_setattr_default_np(&saved_);
+    pthread_attr_destroy(&saved_);
+  }
+
+ private:
+  pthread_attr_t saved_;
+};
+
+TEST_F(ThreadBaseTest, StartThatCannotCreateAThreadFailsAndRunsNothing) {
+  std::atomic<bool> ran{false};
+  TestWorker worker([&](TestWorker&) { ran = true; }, 300ms, true);
+  {
+    ImpossibleThreadStacks noThreads;
+    EXPECT_FALSE(worker.Start());
+  }
+  EXPECT_FALSE(worker.IsRunning());
+  EXPECT_FALSE(ran);
 }
 
 TEST_F(ThreadBaseTest, IsRunningFromStartUntilTheBodyReturns) {
