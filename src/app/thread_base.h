@@ -9,7 +9,7 @@
 // makes is one the base can interrupt, and the base never lets the thread outlive its
 // object. A subclass destructor does, in this order:
 //   1. RequestStop(), if the class can be stopped by request (classes that cannot, such
-//      as the install sequence, leave it out: their body keeps going during step 3);
+//      as the install sequence, leave it out: their body keeps going during step 2c);
 //   2. StopThread(wait), with the class's wait time, which
 //      a. returns at once when no thread was started, or was stopped before;
 //      b. if the worker is suspended, resumes it and sleeps 100 ms;
@@ -20,14 +20,14 @@
 //      e. joins the thread: the destructor does not return while the thread runs, so
 //         the body never touches freed memory;
 //   3. then releases the subclass's own resources.
-// A body whose Run() has already returned passes step 2 at once.
+// A body whose Run() has already returned passes step 2c at once.
 //
 // Contract for Run(). Every wait the body makes goes through SleepOrStop(),
 // WaitOrStop() or CheckSuspend(), or through an operation of its own that ends soon
 // after StopRequested() turns true (a child process that is ended, a PostForm whose
-// shouldStop asks StopRequested()). Once the stop-aware primitives report a stop, the body returns promptly.
-// A body that breaks this contract makes its destructor wait for it without limit; it
-// never makes the program use freed memory.
+// shouldStop asks StopRequested()). Once the stop-aware primitives report a stop, the
+// body returns promptly. A body that breaks this contract makes its destructor wait for
+// it without limit; it never makes the program use freed memory.
 //
 // Suspension is cooperative: Suspend() parks the body at its next stop-aware primitive
 // and Resume() lets it go on; a stop request releases a parked body. Suspension gives no

@@ -17,8 +17,8 @@ struct ResetCase {
   Event::Mode mode;
   bool secondWaitSucceeds;
 };
-void PrintTo(const ResetCase& c, std::ostream* out) { *out << c.name; }
 
+void PrintTo(const ResetCase& c, std::ostream* out) { *out << c.name; }
 
 class EventResetTest : public testing::TestWithParam<ResetCase> {};
 

@@ -58,8 +58,8 @@ struct BodyCase {
   std::string body;
   const char* contentLength;
 };
-void PrintTo(const BodyCase& c, std::ostream* out) { *out << c.name; }
 
+void PrintTo(const BodyCase& c, std::ostream* out) { *out << c.name; }
 
 class PostFormBodyTest : public PostFormTest, public testing::WithParamInterface<BodyCase> {};
 

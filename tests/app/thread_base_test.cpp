@@ -156,8 +156,8 @@ struct OverrunCase {
   bool suspended;
   std::chrono::milliseconds atLeast;
 };
-void PrintTo(const OverrunCase& c, std::ostream* out) { *out << c.name; }
 
+void PrintTo(const OverrunCase& c, std::ostream* out) { *out << c.name; }
 
 class ThreadBaseOverrunTest : public ThreadBaseTest,
                               public testing::WithParamInterface<OverrunCase> {};
@@ -203,8 +203,8 @@ struct StopCase {
   const char* name;
   TestWorker::Body waitForever;
 };
-void PrintTo(const StopCase& c, std::ostream* out) { *out << c.name; }
 
+void PrintTo(const StopCase& c, std::ostream* out) { *out << c.name; }
 
 class ThreadBaseStopTest : public ThreadBaseTest, public testing::WithParamInterface<StopCase> {};
 
