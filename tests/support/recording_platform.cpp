@@ -62,6 +62,7 @@ class RecordingConsolePlatform::Empty : public platform::Files,
 
   platform::AdapterAddressesReply GetAdaptersAddresses(uint32_t) override { return {}; }
   platform::AdaptersInfoReply GetAdaptersInfo(uint32_t) override { return {}; }
+  bool CheckConnection(const std::wstring&) override { return false; }
 
   std::wstring SystemDirectory() override { return {}; }
   std::wstring ModuleFileName() override { return {}; }
