@@ -218,6 +218,9 @@ class Network {
   // GetAdaptersInfo; `bufferBytes` 0 is the call without a buffer that asks for the size.
   // kErrorNotEnoughMemory when a buffer of that size cannot be had.
   virtual AdaptersInfoReply GetAdaptersInfo(uint32_t bufferBytes) = 0;
+  // InternetCheckConnection with a forced connection: whether a connection to the URL's
+  // host and port can be made now.
+  virtual bool CheckConnection(const std::wstring& url) = 0;
 };
 
 // The steps of the WMI query of the installed memory, in the order they run.

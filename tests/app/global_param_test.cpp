@@ -75,7 +75,9 @@ TEST(GlobalParam, TestSwitchFileLines) {
     EXPECT_EQ(params.channel, c.channel) << c.file;
     EXPECT_EQ(params.console != nullptr, c.console) << c.file;
     EXPECT_EQ(std::filesystem::exists(m.folder() / "state/console.txt"), c.console) << c.file;
-    if (c.console) EXPECT_EQ(ReadHostFile(m.folder() / "state/console.txt"), "控制台\n");
+    if (c.console) {
+      EXPECT_EQ(ReadHostFile(m.folder() / "state/console.txt"), "控制台\n");
+    }
   }
 }
 

@@ -76,6 +76,7 @@ class SimNetwork : public platform::Network {
   explicit SimNetwork(const SimPlatform& machine) : machine_(machine) {}
   platform::AdapterAddressesReply GetAdaptersAddresses(uint32_t bufferBytes) override;
   platform::AdaptersInfoReply GetAdaptersInfo(uint32_t bufferBytes) override;
+  bool CheckConnection(const std::wstring& url) override;
 
  private:
   const SimPlatform& machine_;
