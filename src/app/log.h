@@ -5,3 +5,6 @@
 #include <string>
 
 void LogLine(const std::string& narrowText);
+
+// Trace text of a step, as it is: it carries its own line end, if any.
+void LogText(const std::string& narrowText);

@@ -58,7 +58,8 @@ class Files {
   virtual std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::wstring& path) = 0;
   // GetDiskFreeSpaceExW on a path of a volume.
   virtual std::optional<DiskFreeSpace> QueryDiskFreeSpace(const std::wstring& path) = 0;
-  // GetVolumeInformationW on a root ("C:\\") with buffers of these many characters.
+  // GetVolumeInformationW on a root ("C:\\") with buffers of these many characters;
+  // `labelChars` 0 does not ask for the label.
   virtual std::optional<VolumeInformation> QueryVolumeInformation(const std::wstring& root, uint32_t labelChars,
                                                                 uint32_t fileSystemChars) = 0;
 };
@@ -140,6 +141,8 @@ class Storage {
   // IOCTL_STORAGE_QUERY_PROPERTY for the device descriptor (property 0, standard query).
   virtual std::optional<StorageDeviceDescriptor> StorageDeviceProperty(const DeviceHandle& device,
                                                                         uint32_t bufferBytes) = 0;
+  // The same query into an 8-byte header only: the Size the whole descriptor needs.
+  virtual std::optional<uint32_t> StorageDevicePropertySize(const DeviceHandle& device) = 0;
   virtual std::optional<StorageDeviceNumber> GetDeviceNumber(const DeviceHandle& device) = 0;
   // IOCTL_DISK_GET_DRIVE_GEOMETRY_EX into a buffer of `bufferBytes`: the DiskSize.
   virtual std::optional<int64_t> DriveGeometryDiskSize(const DeviceHandle& device, uint32_t bufferBytes) = 0;
@@ -277,6 +280,8 @@ class Console {
   // One log line on standard output, end-of-line and flush. Shown only where a console
   // is open.
   virtual void WriteLine(const std::string& narrowText) = 0;
+  // Text on standard output as it is, with whatever line end it carries, and flush.
+  virtual void Write(const std::string& narrowText) = 0;
 };
 
 class Platform {

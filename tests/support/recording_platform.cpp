@@ -6,6 +6,7 @@ class RecordingConsolePlatform::RecordingConsole : public platform::Console {
  public:
   bool Open(const std::wstring&) override { return true; }
 
+  void Write(const std::string& narrowText) override { WriteLine(narrowText); }
   void WriteLine(const std::string& narrowText) override {
     std::lock_guard lock(mutex_);
     lines_.push_back(narrowText);
@@ -30,6 +31,17 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   bool DirectoryExists(const std::wstring&) override { return false; }
   bool CreateDirectory(const std::wstring&) override { return false; }
   std::optional<std::string> ReadFile(const std::wstring&) override { return std::nullopt; }
+  bool FileExists(const std::wstring&) override { return false; }
+  bool WriteFile(const std::wstring&, const std::string&) override { return false; }
+  bool RemoveFile(const std::wstring&) override { return false; }
+  std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::wstring&) override {
+    return std::nullopt;
+  }
+  std::optional<platform::DiskFreeSpace> QueryDiskFreeSpace(const std::wstring&) override { return std::nullopt; }
+  std::optional<platform::VolumeInformation> QueryVolumeInformation(const std::wstring&, uint32_t,
+                                                                    uint32_t) override {
+    return std::nullopt;
+  }
 
   std::optional<platform::DeviceHandle> OpenDevice(const std::wstring&,
                                                    platform::DeviceAccess) override {
@@ -41,6 +53,21 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   }
   std::optional<platform::StorageDeviceDescriptor> StorageDeviceProperty(
       const platform::DeviceHandle&, uint32_t) override {
+    return std::nullopt;
+  }
+  std::optional<uint32_t> StorageDevicePropertySize(const platform::DeviceHandle&) override { return std::nullopt; }
+  std::optional<platform::StorageDeviceNumber> GetDeviceNumber(const platform::DeviceHandle&) override {
+    return std::nullopt;
+  }
+  std::optional<int64_t> DriveGeometryDiskSize(const platform::DeviceHandle&, uint32_t) override {
+    return std::nullopt;
+  }
+  std::optional<platform::PartitionInformationEx> PartitionInfo(const platform::DeviceHandle&, uint32_t) override {
+    return std::nullopt;
+  }
+  uint32_t LogicalDrives() override { return 0; }
+  uint32_t QueryDriveType(const std::wstring&) override { return platform::kDriveNoRootDir; }
+  std::optional<std::vector<platform::DiskDeviceElement>> DiskInterfaces(uint32_t) override {
     return std::nullopt;
   }
 
@@ -59,6 +86,10 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   std::optional<uint32_t> ReadDword(const platform::RegistryKey&, const std::string&) override {
     return std::nullopt;
   }
+  std::optional<std::wstring> ReadWideString(const platform::RegistryKey&, const std::wstring&,
+                                             uint32_t) override {
+    return std::nullopt;
+  }
 
   platform::AdapterAddressesReply GetAdaptersAddresses(uint32_t) override { return {}; }
   platform::AdaptersInfoReply GetAdaptersInfo(uint32_t) override { return {}; }
@@ -72,6 +103,8 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   int64_t CurrentTime() override { return 0; }
   void SeedRandom(uint32_t) override {}
   int NextRandom() override { return 0; }
+  std::optional<bool> IsWow64Process() override { return false; }
+  platform::MemoryQueryReply QueryPhysicalMemory() override { return {}; }
 };
 
 RecordingConsolePlatform::RecordingConsolePlatform()

@@ -15,12 +15,13 @@ bool SimConsole::Open(const std::wstring& title) {
   return true;
 }
 
-void SimConsole::WriteLine(const std::string& narrowText) {
+void SimConsole::WriteLine(const std::string& narrowText) { Write(narrowText + "\n"); }
+
+void SimConsole::Write(const std::string& narrowText) {
   std::lock_guard lock(lock_);
   if (!open_) return;
-  std::string line = platform::WideToUtf8(platform::CodePage936ToWide(narrowText));
-  line.push_back('\n');
-  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::string text = platform::WideToUtf8(platform::CodePage936ToWide(narrowText));
+  std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
 }
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -81,6 +82,8 @@ std::optional<std::vector<platform::DirectoryEntry>> SimFiles::ListDirectory(con
     entries.push_back(std::move(e));
   }
   if (ec) return std::nullopt;
+  // NTFS lists a folder in name order.
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
   return entries;
 }
 
@@ -100,8 +103,10 @@ std::optional<platform::VolumeInformation> SimFiles::QueryVolumeInformation(cons
   auto found = VolumeOfPath(machine_.config(), root);
   if (!found || found->disk->noMedia || found->volume->fileSystem.empty()) return std::nullopt;
   const Partition& v = *found->volume;
-  if (v.label.size() + 1 > labelChars || v.fileSystem.size() + 1 > fileSystemChars) return std::nullopt;
-  return platform::VolumeInformation{v.label, v.fileSystem};
+  if ((labelChars != 0 && v.label.size() + 1 > labelChars) || v.fileSystem.size() + 1 > fileSystemChars) {
+    return std::nullopt;
+  }
+  return platform::VolumeInformation{labelChars != 0 ? v.label : L"", v.fileSystem};
 }
 
 }  // namespace sim

@@ -41,6 +41,7 @@ class SimStorage : public platform::Storage {
                                                                      uint32_t bufferBytes) override;
   std::optional<platform::StorageDeviceDescriptor> StorageDeviceProperty(const platform::DeviceHandle& device,
                                                                           uint32_t bufferBytes) override;
+  std::optional<uint32_t> StorageDevicePropertySize(const platform::DeviceHandle& device) override;
   std::optional<platform::StorageDeviceNumber> GetDeviceNumber(const platform::DeviceHandle& device) override;
   std::optional<int64_t> DriveGeometryDiskSize(const platform::DeviceHandle& device, uint32_t bufferBytes) override;
   std::optional<platform::PartitionInformationEx> PartitionInfo(const platform::DeviceHandle& device,
@@ -105,6 +106,7 @@ class SimConsole : public platform::Console {
   explicit SimConsole(const SimPlatform& machine) : machine_(machine) {}
   bool Open(const std::wstring& title) override;
   void WriteLine(const std::string& narrowText) override;
+  void Write(const std::string& narrowText) override;
 
  private:
   const SimPlatform& machine_;

@@ -133,6 +133,13 @@ std::optional<platform::StorageDeviceDescriptor> SimStorage::StorageDeviceProper
   return platform::StorageDeviceDescriptor{d.busType, d.removableMedia, "", d.friendlyName};
 }
 
+std::optional<uint32_t> SimStorage::StorageDevicePropertySize(const platform::DeviceHandle& device) {
+  auto target = Resolve(machine_.config(), device.path);
+  if (!target) return std::nullopt;
+  // The fixed descriptor, then the vendor and product texts with their zeros.
+  return static_cast<uint32_t>(40 + 1 + target->disk->friendlyName.size() + 1);
+}
+
 std::optional<platform::StorageDeviceNumber> SimStorage::GetDeviceNumber(const platform::DeviceHandle& device) {
   const MachineConfig& m = machine_.config();
   auto target = Resolve(m, device.path);

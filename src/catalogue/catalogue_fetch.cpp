@@ -1,0 +1,53 @@
+#include <json/json.h>
+
+#include <memory>
+
+#include "app/global_param.h"
+#include "app/log.h"
+#include "app/post_form.h"
+#include "app/service_config.h"
+#include "app/text_helpers.h"
+#include "catalogue/catalogue.h"
+#include "platform/platform.h"
+#include "reinstall/reinstall_controller.h"
+#include "stats/payload_cipher.h"
+
+namespace {
+
+// Whether a text reads as a catalogue at all (a JSON object).
+bool IsJsonObject(const std::string& text) {
+  Json::CharReaderBuilder builder;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  Json::Value root;
+  std::string errors;
+  return reader->parse(text.data(), text.data() + text.size(), &root, &errors) && root.isObject();
+}
+
+}  // namespace
+
+std::string CatalogueUrl() { return ServiceBase() + "/api/os-list"; }
+
+void FetchCatalogue(ReinstallController& controller, const std::function<bool()>& shouldStop) {
+  std::shared_ptr<CGlobalParam> params = CGlobalParam::Instance();
+  platform::Files& files = platform::Current().files();
+  const std::wstring cachePath = params->cacheDir + L"os.json";
+
+  std::string text;
+  if (controller.networkOk) {
+    // The Base64 text goes into the form body as it is, without URL encoding.
+    std::string body = "channel=" + EncryptString(WideToLocal(params->channel), kStatsKey);
+    PostForm post;
+    post.shouldStop = shouldStop;
+    std::string response;
+    if (post.Post(CatalogueUrl(), body, response) == 0) {
+      text = DecryptString(response, kStatsKey);
+      // A reply that is no catalogue (an error page, a wrong key) must not replace the
+      // last good one, which runs without network fall back on.
+      if (IsJsonObject(text)) files.WriteFile(cachePath, text);
+    }
+  } else {
+    text = files.ReadFile(cachePath).value_or("");
+  }
+  ParseCatalogue(controller, text);
+  LogLine(WideToLocal(L"获取镜像列表!"));
+}

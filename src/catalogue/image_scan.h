@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+#include "catalogue/os_list.h"
+
+// Marks as downloaded (state 3, localPath set) every image whose size equals that of a
+// ".gho" file directly in `imageDir`; files are matched by size alone.
+void MarkDownloadedImages(OsList& list, const std::wstring& imageDir);

@@ -1,0 +1,32 @@
+#pragma once
+// The reinstall wizard's state, shared by the reinstall pages and workers: so far the
+// system check's results, the catalogue and the check worker.
+
+#include <memory>
+#include <string>
+
+#include "catalogue/os_list.h"
+
+class CSysCheckThread;
+class ICheckPage;
+
+class ReinstallController {
+ public:
+  ReinstallController();
+  // Stops the check worker before the list it writes goes.
+  ~ReinstallController();
+  ReinstallController(const ReinstallController&) = delete;
+  ReinstallController& operator=(const ReinstallController&) = delete;
+
+  // Starts a new system check on `checkPage`. False, doing nothing, while a check runs
+  // or before the page is set.
+  bool StartSystemCheck();
+
+  std::wstring bootModeText;  // "UEFI", "MBR" or empty
+  std::wstring machineText;   // current-OS label, a blank, the edition
+  bool networkOk = false;     // the catalogue service was reachable at the last check
+  std::unique_ptr<CSysCheckThread> checkWorker;
+  OsList osList;
+  PeEntry peEntry;
+  ICheckPage* checkPage = nullptr;  // set by the pages; not owned
+};
