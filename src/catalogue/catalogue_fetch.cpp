@@ -1,5 +1,3 @@
-#include <json/json.h>
-
 #include <memory>
 
 #include "app/global_param.h"
@@ -8,22 +6,10 @@
 #include "app/service_config.h"
 #include "app/text_helpers.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/json_object.h"
 #include "platform/platform.h"
 #include "reinstall/reinstall_controller.h"
 #include "stats/payload_cipher.h"
-
-namespace {
-
-// Whether a text reads as a catalogue at all (a JSON object).
-bool IsJsonObject(const std::string& text) {
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value root;
-  std::string errors;
-  return reader->parse(text.data(), text.data() + text.size(), &root, &errors) && root.isObject();
-}
-
-}  // namespace
 
 std::string CatalogueUrl() { return ServiceBase() + "/api/os-list"; }
 
@@ -43,7 +29,7 @@ void FetchCatalogue(ReinstallController& controller, const std::function<bool()>
       text = DecryptString(response, kStatsKey);
       // A reply that is no catalogue (an error page, a wrong key) must not replace the
       // last good one, which runs without network fall back on.
-      if (IsJsonObject(text)) files.WriteFile(cachePath, text);
+      if (ParseJsonObject(text)) files.WriteFile(cachePath, text);
     }
   } else {
     text = files.ReadFile(cachePath).value_or("");

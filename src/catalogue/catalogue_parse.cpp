@@ -1,5 +1,3 @@
-#include <json/json.h>
-
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -11,6 +9,7 @@
 #include "catalogue/catalogue_order.h"
 #include "catalogue/contains_no_case.h"
 #include "catalogue/decimal_text.h"
+#include "catalogue/json_object.h"
 #include "reinstall/reinstall_controller.h"
 
 namespace {
@@ -95,16 +94,12 @@ void ParseCatalogue(ReinstallController& controller, const std::string& text) {
   const bool uefiFilter = ContainsNoCase(controller.bootModeText, L"UEFI");
   controller.osList.clear();
 
-  std::string json = text.substr(0, text.find('\xFF'));
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value root;
-  std::string errors;
-  if (!reader->parse(json.data(), json.data() + json.size(), &root, &errors) || !root.isObject()) return;
+  std::optional<Json::Value> root = ParseJsonObject(text.substr(0, text.find('\xFF')));
+  if (!root) return;
 
-  for (const auto& [number, entry] : EntriesBelow(root, EntryCount(root))) {
+  for (const auto& [number, entry] : EntriesBelow(*root, EntryCount(*root))) {
     if (auto image = ReadEntry(*entry, uefiFilter)) controller.osList.push_back(std::move(image));
   }
   OrderCatalogue(controller.osList, controller.machineText, CGlobalParam::Instance()->osBits);
-  ReadPeRow(root, controller.peEntry);
+  ReadPeRow(*root, controller.peEntry);
 }

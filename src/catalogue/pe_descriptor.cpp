@@ -8,6 +8,7 @@
 #include "app/global_param.h"
 #include "app/text_helpers.h"
 #include "catalogue/decimal_text.h"
+#include "catalogue/json_object.h"
 #include "platform/platform.h"
 
 namespace {
@@ -41,18 +42,12 @@ bool SavePeDescriptor(const PeEntry& pe) {
 bool LoadPeDescriptor(PeEntry& pe) {
   auto text = platform::Current().files().ReadFile(DescriptorPath());
   if (!text) return false;
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value root;
-  std::string errors;
-  if (!reader->parse(text->data(), text->data() + text->size(), &root, &errors) || !root.isObject() ||
-      root.empty()) {
-    return false;
-  }
+  std::optional<Json::Value> root = ParseJsonObject(*text);
+  if (!root || root->empty()) return false;
   pe = PeEntry{};
-  pe.fileName = LocalToWide(TextOf(root, "sFileName"));
-  pe.url = LocalToWide(TextOf(root, "sUrl"));
-  pe.size = ParseDecimalText(TextOf(root, "nFileSize"));
+  pe.fileName = LocalToWide(TextOf(*root, "sFileName"));
+  pe.url = LocalToWide(TextOf(*root, "sUrl"));
+  pe.size = ParseDecimalText(TextOf(*root, "nFileSize"));
   return true;
 }
 
