@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -41,6 +42,10 @@ void LocalService::Run() { server_->listen_after_bind(); }
 
 void LocalService::Start() {
   thread_ = std::thread([this] { Run(); });
+  // stop() does nothing to a server whose loop has not begun, so wait (bounded) for it.
+  for (int i = 0; i < 5000 && !server_->is_running(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 void LocalService::Stop() {

@@ -1,0 +1,129 @@
+// The catalogue asked of the service, cached in os.json, and read from the cache
+// without network.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/text_helpers.h"
+#include "catalogue/catalogue.h"
+#include "platform/codepage.h"
+#include "program_machine.h"
+#include "reinstall/reinstall_controller.h"
+#include "services/local_service.h"
+#include "stats/payload_cipher.h"
+#include "support/local_http_server.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using testing_support::LocalHttpServer;
+using testing_support::TempDir;
+
+const char kCatalogue[] =
+    R"({"count":2,)"
+    R"("0":{"os_name":"Windows 7 旗舰版 64位","digit":"64","file_name":"win7_x64.gho","file_time":"2018-01-01",)"
+    R"("url":"http://127.0.0.1/images/win7_x64.gho","md5":"","size":"4096","flag":"0"},)"
+    R"("1":{"os_name":"Windows 10 专业版 64位","digit":"64","file_name":"win10_x64.gho","file_time":"2018-06-01",)"
+    R"("url":"http://127.0.0.1/images/win10_x64.gho","md5":"","size":"8192","flag":"0"},)"
+    R"("pe_row":[{"pe_name":"WEPE.iso","pe_url":"http://127.0.0.1/pe/WEPE.iso","pe_size":"2048"}]})";
+
+// Points the program's service base at a local server for the life of the object.
+class ServiceBaseOverride {
+ public:
+  explicit ServiceBaseOverride(const std::string& base) { setenv("TARNVIK_SERVICE_BASE", base.c_str(), 1); }
+  ~ServiceBaseOverride() { unsetenv("TARNVIK_SERVICE_BASE"); }
+};
+
+std::vector<std::string> FileNames(const ReinstallController& c) {
+  std::vector<std::string> names;
+  for (const auto& e : c.osList) names.push_back(platform::WideToUtf8(e->fileName));
+  return names;
+}
+
+class FetchCatalogueTest : public testing::Test {
+ protected:
+  FetchCatalogueTest() {
+    std::ofstream(root_.path() / "catalogue.json", std::ios::binary) << kCatalogue;
+    service_.Bind();
+    service_.Start();
+    controller_.machineText = L"Win7 64位 旗舰版";
+  }
+
+  std::string CacheText() {
+    auto text = platform::Current().files().ReadFile(machine_.params().cacheDir + L"os.json");
+    return text.value_or("(no os.json)");
+  }
+
+  ProgramMachine machine_;
+  ReinstallController controller_;
+  TempDir root_;
+  services::LocalService service_{{root_.path(), 0}};
+};
+
+TEST_F(FetchCatalogueTest, ReplyIsCachedAndTheCacheServesRunsWithoutNetwork) {
+  ServiceBaseOverride base("http://127.0.0.1:" + std::to_string(service_.port()));
+  controller_.networkOk = true;
+  FetchCatalogue(controller_);
+  EXPECT_EQ(FileNames(controller_), (std::vector<std::string>{"win7_x64.gho", "win10_x64.gho"}));
+  EXPECT_EQ(controller_.peEntry.fileName, L"WEPE.iso");
+  EXPECT_EQ(CacheText(), kCatalogue);  // the decrypted text exactly as received
+
+  // The next check finds no network: the same list comes from os.json, even though the
+  // service could still be reached.
+  ReinstallController offline;
+  offline.machineText = controller_.machineText;
+  offline.networkOk = false;
+  FetchCatalogue(offline);
+  EXPECT_EQ(FileNames(offline), FileNames(controller_));
+  EXPECT_EQ(offline.peEntry.fileName, L"WEPE.iso");
+}
+
+TEST_F(FetchCatalogueTest, FailedRequestLeavesTheListEmptyAndTheCacheAsItWas) {
+  platform::Current().files().WriteFile(machine_.params().cacheDir + L"os.json", kCatalogue);
+  ServiceBaseOverride base("http://127.0.0.1:" + std::to_string(testing_support::ClosedPort()));
+  controller_.networkOk = true;  // the test passed, then the request fails
+  controller_.osList.push_back(std::make_unique<OsEntry>());
+  FetchCatalogue(controller_);
+  EXPECT_TRUE(controller_.osList.empty());  // the cache is no fallback here
+  EXPECT_EQ(CacheText(), kCatalogue);
+}
+
+TEST_F(FetchCatalogueTest, WithoutNetworkOrCacheTheListIsEmpty) {
+  controller_.networkOk = false;
+  FetchCatalogue(controller_);
+  EXPECT_TRUE(controller_.osList.empty());
+  EXPECT_EQ(CacheText(), "(no os.json)");
+}
+
+// The service sees the channel encrypted, Base64 unescaped in the body; a reply that
+// is no catalogue (an error page) leaves the last good cache in place.
+TEST_F(FetchCatalogueTest, RequestCarriesTheEncryptedChannelAndBadRepliesKeepTheCache) {
+  std::mutex lock;
+  std::string seenBody;
+  LocalHttpServer server([&](httplib::Server& s) {
+    s.Post("/api/os-list", [&](const httplib::Request& request, httplib::Response& response) {
+      std::lock_guard guard(lock);
+      seenBody = request.body;
+      response.status = 500;
+      response.set_content("<html>Internal error</html>", "text/html");
+    });
+  });
+  ServiceBaseOverride base(server.Url(""));
+  platform::Current().files().WriteFile(machine_.params().cacheDir + L"os.json", kCatalogue);
+  machine_.params().channel = L"渠道2";  // a channel whose cipher text holds "+"
+  controller_.networkOk = true;
+  FetchCatalogue(controller_);
+
+  std::lock_guard guard(lock);
+  const std::string expected = "channel=" + EncryptString(WideToLocal(L"渠道2"), kStatsKey);
+  EXPECT_EQ(seenBody, expected);
+  EXPECT_TRUE(controller_.osList.empty());
+  EXPECT_EQ(CacheText(), kCatalogue);
+}
+
+}  // namespace
