@@ -79,6 +79,19 @@ TEST(MachineConfig, EachProblemNamesItsField) {
        [](Json::Value& m) { m["fileVersions"]["D:\\Tarnvik\\Tarnvik.exe"] = "1.2.3"; }, "four numbers"},
       {"registry.SOFTWARE\\X", [](Json::Value& m) { m["registry"]["SOFTWARE\\X"]["a"] = 1; }, "must start with HKLM"},
       {"faults.adaptersInfo", [](Json::Value& m) { m["faults"]["adaptersInfo"] = "boom"; }, "must be one of"},
+      {"windows.wow64", [](Json::Value& m) { m["windows"]["wow64"] = "yes"; }, "\"unavailable\""},
+      {"disks[0].noMedia", [](Json::Value& m) { m["disks"][0]["noMedia"] = 1; }, "true or false"},
+      {"memory", [](Json::Value& m) { m["memory"] = 8; }, "must be an object"},
+      {"memory.failAt", [](Json::Value& m) { m["memory"]["failAt"] = "query"; }, "must be one of"},
+      {"memory.errorCode", [](Json::Value& m) { m["memory"]["errorCode"] = -1; }, "4294967295"},
+      {"memory.modules[0].capacityBytes", [](Json::Value& m) { m["memory"]["modules"][0]["bankLabel"] = "B0"; },
+       "is missing"},
+      {"memory.modules[0].capacityBytes", [](Json::Value& m) { m["memory"]["modules"][0]["capacityBytes"] = "8G"; },
+       "whole number"},
+      {"faults.controls.eject", [](Json::Value& m) { m["faults"]["controls"]["eject"].append("\\\\.\\C:"); },
+       "is not a control"},
+      {"faults.controls.driveGeometry", [](Json::Value& m) { m["faults"]["controls"]["driveGeometry"] = "C:"; },
+       "must be an array"},
   };
   for (const Case& c : cases) {
     Json::Value machine = MinimalMachine();

@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <optional>
+#include <tuple>
+#include <vector>
 
 #include "platform/platform.h"
 #include "support/temp_machine.h"
@@ -171,6 +174,78 @@ TEST(SimNetwork, ConnectionCheckReallyConnects) {
   down["network"]["up"] = false;
   TempMachine m(down);
   EXPECT_FALSE(platform::Current().network().CheckConnection(open));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SimFiles, WriteListAndRemoveFiles) {
+  testing_support::TempMachine m;
+  auto& files = platform::Current().files();
+  EXPECT_TRUE(files.WriteFile(L"D:\\b.txt", "12345"));
+  EXPECT_TRUE(files.WriteFile(L"D:\\a.gho", "1"));
+  EXPECT_TRUE(files.WriteFile(L"D:\\A.GHO", "22"));  // the same file, replaced
+  EXPECT_TRUE(files.CreateDirectory(L"D:\\sub"));
+  EXPECT_FALSE(files.WriteFile(L"D:\\sub", "x"));        // a folder
+  EXPECT_FALSE(files.WriteFile(L"D:\\none\\x.txt", "x"));  // no such folder
+  EXPECT_TRUE(files.FileExists(L"d:\\B.TXT"));
+  EXPECT_FALSE(files.FileExists(L"D:\\sub"));
+
+  auto entries = files.ListDirectory(L"D:\\");
+  ASSERT_TRUE(entries);
+  std::vector<std::tuple<std::wstring, bool, int64_t>> seen;
+  for (const auto& e : *entries) seen.emplace_back(e.name, e.isDirectory, e.size);
+  EXPECT_EQ(seen, (std::vector<std::tuple<std::wstring, bool, int64_t>>{
+                      {L"a.gho", false, 2}, {L"b.txt", false, 5}, {L"sub", true, 0}}));
+  EXPECT_FALSE(files.ListDirectory(L"D:\\b.txt"));
+
+  EXPECT_TRUE(files.RemoveFile(L"D:\\B.txt"));
+  EXPECT_FALSE(files.RemoveFile(L"D:\\B.txt"));
+  EXPECT_FALSE(files.RemoveFile(L"D:\\sub"));
+}
+
+TEST(SimFiles, FreeSpaceAndVolumeInformationOfVolumes) {
+  Json::Value machine = testing_support::MinimalMachine();
+  machine["disks"][0]["partitions"][0]["label"] = "系统";
+  machine["disks"][0]["partitions"][0]["freeBytes"] = 1000;
+  testing_support::TempMachine m(machine);
+  auto& files = platform::Current().files();
+  auto space = files.QueryDiskFreeSpace(L"C:\\Windows");
+  ASSERT_TRUE(space);
+  EXPECT_EQ(space->freeBytesAvailable, 1000u);
+  EXPECT_EQ(space->totalBytes, uint64_t(200) << 30);
+  EXPECT_FALSE(files.QueryDiskFreeSpace(L"Q:\\"));
+  EXPECT_FALSE(files.QueryDiskFreeSpace(L"C,D:\\"));
+
+  auto info = files.QueryVolumeInformation(L"c:\\", 260, 32);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->label, L"系统");
+  EXPECT_EQ(info->fileSystem, L"NTFS");
+  EXPECT_FALSE(files.QueryVolumeInformation(L"C:\\", 2, 32));  // the label does not fit
+  EXPECT_EQ(files.QueryVolumeInformation(L"C:\\", 0, 32)->label, L"");  // not asked for
+  EXPECT_FALSE(files.QueryVolumeInformation(L"C:\\Windows", 260, 32));  // not a root
+}
+
+TEST(SimSystem, Wow64AndRegistryWideStrings) {
+  struct Case {
+    Json::Value wow64;
+    std::optional<bool> answer;
+  };
+  const Case cases[] = {{Json::Value(), false}, {true, true}, {false, false}, {"unavailable", std::nullopt}};
+  for (const Case& c : cases) {
+    Json::Value machine = testing_support::MinimalMachine();
+    if (!c.wow64.isNull()) machine["windows"]["wow64"] = c.wow64;
+    machine["registry"]["HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"]["ProductName"] = "Windows 7 旗舰版";
+    testing_support::TempMachine m(machine);
+    EXPECT_EQ(platform::Current().system().IsWow64Process(), c.answer);
+    auto& registry = platform::Current().registry();
+    auto key = registry.OpenKey(platform::RegistryRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(registry.ReadWideString(*key, L"productname", 250), L"Windows 7 旗舰版");
+    EXPECT_FALSE(registry.ReadWideString(*key, L"ProductName", 26));  // 13 characters and the zero need 28 bytes
+    EXPECT_FALSE(registry.ReadWideString(*key, L"EditionID", 250));
+  }
 }
 
 }  // namespace
