@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Set-up, build, and Tarnvik's main job on the simulated demo machine.
+# Set-up, build, and Tarnvik's main job on the simulated demo machine: start-up, then the
+# system check against the local service with the demo content.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -7,3 +8,21 @@ bash scripts/build.sh build
 machine=build/demo-machine
 bash tools/machines/make-machine.sh tools/machines/demo "$machine"
 TARNVIK_MACHINE="$machine" build/bin/Tarnvik
+
+# The local service on the configured port, in the background for the check.
+port=${TARNVIK_DEMO_PORT:-18080}
+base="http://127.0.0.1:$port"
+content=build/demo-content
+bash tools/demo/make-demo-content.sh "$content" "$base"
+build/bin/tarnvikctl serve --root "$content" --port "$port" &
+service=$!
+trap 'kill "$service" 2>/dev/null || true; wait "$service" 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  kill -0 "$service" 2>/dev/null || { echo "run: the local service did not start" >&2; exit 1; }
+  sleep 0.1
+done
+
+echo
+echo "System check of the demo machine:"
+TARNVIK_SERVICE_BASE="$base" build/bin/tarnvikctl check --machine "$machine"

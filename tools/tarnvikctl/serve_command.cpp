@@ -39,6 +39,6 @@ int Serve(const std::vector<std::string>& args) {
 }
 
 const bool registered = tarnvikctl::RegisterCommand(
-    {"serve", "serve --root DIR [--port N]   the local service on 127.0.0.1", Serve});
+    {"serve", "serve --root DIR [--port N]     the local service on 127.0.0.1", Serve});
 
 }  // namespace
