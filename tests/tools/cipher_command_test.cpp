@@ -1,9 +1,5 @@
 // tarnvikctl cipher, run as a process the way support staff run it.
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -13,55 +9,12 @@
 #include "app/text_helpers.h"
 #include "stats/payload_cipher.h"
 #include "support/openssl_cipher.h"
-
-extern char** environ;
+#include "support/tarnvikctl_process.h"
 
 namespace {
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-  close(fd);
-  return text;
-}
-
-// Runs tarnvikctl with `args` passed as they are, with no shell in between.
-Outcome RunTarnvikctl(const std::vector<std::string>& args) {
-  const std::string program = TARNVIK_BIN_DIR "/tarnvikctl";
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-
-  int outPipe[2], errPipe[2];
-  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-  posix_spawn_file_actions_addclose(&actions, outPipe[0]);
-  posix_spawn_file_actions_addclose(&actions, errPipe[0]);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  if (spawned != 0) throw std::runtime_error("cannot start " + program);
-
-  Outcome outcome;
-  outcome.out = ReadAll(outPipe[0]);  // the outputs are small: no pipe fills up
-  outcome.err = ReadAll(errPipe[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
-  return outcome;
-}
+using testing_support::Outcome;
+using testing_support::RunTarnvikctl;
 
 TEST(CipherCommandTest, EncryptsCodePage936FormAsOpenSslAndDecryptsBack) {
   const std::string texts[] = {
