@@ -11,11 +11,11 @@ int main(int argc, char** argv) {
 
   const auto systemDirectory = platform::SystemDirectory();
   if (!systemDirectory) {
-    platform::WriteConsole(kFailedText);
+    platform::PrintToConsole(kFailedText);
     return kFailed;
   }
   const DiskpartSession diskpart(*systemDirectory, platform::ProgramPath().parent_path());
   const Outcome outcome = Carry(*request, diskpart);
-  platform::WriteConsole(outcome.console);
+  platform::PrintToConsole(outcome.console);
   return outcome.exitCode;
 }

@@ -29,6 +29,6 @@ bool WriteCp936TextFile(const std::filesystem::path& file, const std::wstring& t
 bool RunBatchHiddenAndWait(const std::filesystem::path& batchFile);
 
 // Writes the bytes to standard output unchanged (no line-end translation).
-void WriteConsole(const std::string& bytes);
+void PrintToConsole(const std::string& bytes);
 
 }  // namespace molvane::platform

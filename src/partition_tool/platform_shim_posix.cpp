@@ -146,7 +146,7 @@ bool RunBatchHiddenAndWait(const std::filesystem::path& batchFile) {
   return true;
 }
 
-void WriteConsole(const std::string& bytes) {
+void PrintToConsole(const std::string& bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fflush(stdout);
 }

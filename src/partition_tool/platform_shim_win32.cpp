@@ -105,7 +105,7 @@ bool RunBatchHiddenAndWait(const std::filesystem::path& batchFile) {
   return true;
 }
 
-void WriteConsole(const std::string& bytes) {
+void PrintToConsole(const std::string& bytes) {
   _setmode(_fileno(stdout), _O_BINARY);
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fflush(stdout);
