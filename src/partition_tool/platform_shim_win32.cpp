@@ -1,5 +1,6 @@
 // Windows: the real system folder, the shell's execute-with-info call and code page 936.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <fcntl.h>
@@ -40,9 +41,11 @@ std::optional<std::filesystem::path> SystemDirectory() {
   // diskpart.exe; the alias Sysnative reaches the real System32, for this process and for
   // the 32-bit cmd that runs the batch file alike.
   if (IsWow64()) {
-    const std::wstring windows = WindowsFolder();
-    if (windows.empty()) return std::nullopt;
-    return std::filesystem::path(windows + L"\\Sysnative");
+    const std::wstring native = WindowsFolder() + L"\\Sysnative";
+    const DWORD attributes = GetFileAttributesW(native.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return std::filesystem::path(native);
+    }
   }
   wchar_t folder[MAX_PATH];
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
@@ -99,10 +102,15 @@ bool RunBatchHiddenAndWait(const std::filesystem::path& batchFile) {
   info.lpFile = file.c_str();
   info.lpParameters = L"";
   info.nShow = SW_HIDE;
-  if (!ShellExecuteExW(&info) || info.hProcess == nullptr) return false;
-  WaitForSingleObject(info.hProcess, INFINITE);
-  CloseHandle(info.hProcess);
-  return true;
+  // The shell may hand the start to its extensions, which want COM.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const bool started = ShellExecuteExW(&info) && info.hProcess != nullptr;
+  if (started) {
+    WaitForSingleObject(info.hProcess, INFINITE);
+    CloseHandle(info.hProcess);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return started;
 }
 
 void PrintToConsole(const std::string& bytes) {
