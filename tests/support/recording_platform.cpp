@@ -22,6 +22,7 @@ class RecordingConsolePlatform::RecordingConsole : public platform::Console {
 };
 
 class RecordingConsolePlatform::Empty : public platform::Files,
+                                        public platform::Profiles,
                                         public platform::Storage,
                                         public platform::Registry,
                                         public platform::Network,
@@ -30,6 +31,14 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   bool DirectoryExists(const std::wstring&) override { return false; }
   bool CreateDirectory(const std::wstring&) override { return false; }
   std::optional<std::string> ReadFile(const std::wstring&) override { return std::nullopt; }
+
+  bool WriteString(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override {
+    return false;
+  }
+  std::wstring ReadString(const std::wstring&, const std::wstring&, const std::wstring& defaultValue,
+                          const std::wstring&) override {
+    return defaultValue;
+  }
 
   std::optional<platform::DeviceHandle> OpenDevice(const std::wstring&,
                                                    platform::DeviceAccess) override {
@@ -82,6 +91,7 @@ RecordingConsolePlatform::~RecordingConsolePlatform() = default;
 std::vector<std::string> RecordingConsolePlatform::Lines() const { return console_->Lines(); }
 
 platform::Files& RecordingConsolePlatform::files() { return *empty_; }
+platform::Profiles& RecordingConsolePlatform::profiles() { return *empty_; }
 platform::Storage& RecordingConsolePlatform::storage() { return *empty_; }
 platform::Registry& RecordingConsolePlatform::registry() { return *empty_; }
 platform::Network& RecordingConsolePlatform::network() { return *empty_; }
