@@ -64,6 +64,22 @@ class Files {
                                                                 uint32_t fileSystemChars) = 0;
 };
 
+// INI files, as the system's profile-string calls (WritePrivateProfileStringW,
+// GetPrivateProfileStringW) keep them: sections and keys match without case, other lines
+// stay as they are, and a file the writer creates is text in the ANSI code page.
+class Profiles {
+ public:
+  virtual ~Profiles() = default;
+  // Sets `key` of `section` to `value`, adding the key at the end of its section and the
+  // section at the end of the file when missing. Fails when the file cannot be written.
+  virtual bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                           const std::wstring& path) = 0;
+  // The value of `key` in `section`, blanks around it removed; `defaultValue` when the
+  // file, the section or the key is missing.
+  virtual std::wstring ReadString(const std::wstring& section, const std::wstring& key,
+                                  const std::wstring& defaultValue, const std::wstring& path) = 0;
+};
+
 // An open device (volume or physical drive). Closed when the last copy goes.
 struct DeviceHandle {
   std::wstring path;
@@ -288,6 +304,7 @@ class Platform {
  public:
   virtual ~Platform() = default;
   virtual Files& files() = 0;
+  virtual Profiles& profiles() = 0;
   virtual Storage& storage() = 0;
   virtual Registry& registry() = 0;
   virtual Network& network() = 0;

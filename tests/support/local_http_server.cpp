@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -63,6 +64,35 @@ SilentPort::SilentPort() : socket_(BindLoopback(port_)) {
 SilentPort::~SilentPort() { close(socket_); }
 
 std::string SilentPort::Url(const std::string& path) const { return LoopbackUrl(port_, path); }
+
+HangUpPort::HangUpPort() : socket_(BindLoopback(port_)) {
+  if (listen(socket_, 16) != 0) {
+    close(socket_);
+    throw std::runtime_error("listen failed");
+  }
+  thread_ = std::thread([this] { Serve(); });
+}
+
+HangUpPort::~HangUpPort() {
+  stop_ = true;
+  thread_.join();
+  close(socket_);
+}
+
+std::string HangUpPort::Url(const std::string& path) const { return LoopbackUrl(port_, path); }
+
+void HangUpPort::Serve() {
+  while (!stop_) {
+    pollfd listening{socket_, POLLIN, 0};
+    if (poll(&listening, 1, 50) != 1) continue;
+    int client = accept(socket_, nullptr, nullptr);
+    if (client < 0) continue;
+    pollfd incoming{client, POLLIN, 0};
+    char buffer[4096];
+    if (poll(&incoming, 1, 2000) == 1 && recv(client, buffer, sizeof buffer, 0) > 0) ++requests_;
+    close(client);
+  }
+}
 
 int ClosedPort() {
   int port = -1;

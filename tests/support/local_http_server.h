@@ -3,6 +3,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -43,6 +44,30 @@ class SilentPort {
  private:
   int port_ = -1;  // before socket_: the socket's set-up fills it in
   int socket_ = -1;
+};
+
+// A port that accepts each connection, reads what the client sends and hangs up without
+// answering: connections succeed, HTTP requests fail. Counts the connections that sent
+// something (a request), not those closed without a word (a connection check).
+class HangUpPort {
+ public:
+  HangUpPort();
+  ~HangUpPort();
+  HangUpPort(const HangUpPort&) = delete;
+  HangUpPort& operator=(const HangUpPort&) = delete;
+
+  int port() const { return port_; }
+  std::string Url(const std::string& path) const;
+  int RequestsSeen() const { return requests_; }
+
+ private:
+  void Serve();
+
+  int port_ = -1;
+  int socket_ = -1;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> requests_{0};
+  std::thread thread_;
 };
 
 // A loopback port that nothing listens on (it was free a moment ago), so connecting to

@@ -23,6 +23,7 @@ class RecordingConsolePlatform::RecordingConsole : public platform::Console {
 };
 
 class RecordingConsolePlatform::Empty : public platform::Files,
+                                        public platform::Profiles,
                                         public platform::Storage,
                                         public platform::Registry,
                                         public platform::Network,
@@ -41,6 +42,14 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   std::optional<platform::VolumeInformation> QueryVolumeInformation(const std::wstring&, uint32_t,
                                                                     uint32_t) override {
     return std::nullopt;
+  }
+
+  bool WriteString(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override {
+    return false;
+  }
+  std::wstring ReadString(const std::wstring&, const std::wstring&, const std::wstring& defaultValue,
+                          const std::wstring&) override {
+    return defaultValue;
   }
 
   std::optional<platform::DeviceHandle> OpenDevice(const std::wstring&,
@@ -115,6 +124,7 @@ RecordingConsolePlatform::~RecordingConsolePlatform() = default;
 std::vector<std::string> RecordingConsolePlatform::Lines() const { return console_->Lines(); }
 
 platform::Files& RecordingConsolePlatform::files() { return *empty_; }
+platform::Profiles& RecordingConsolePlatform::profiles() { return *empty_; }
 platform::Storage& RecordingConsolePlatform::storage() { return *empty_; }
 platform::Registry& RecordingConsolePlatform::registry() { return *empty_; }
 platform::Network& RecordingConsolePlatform::network() { return *empty_; }

@@ -20,6 +20,7 @@ class RecordingConsolePlatform : public platform::Platform {
   std::vector<std::string> Lines() const;
 
   platform::Files& files() override;
+  platform::Profiles& profiles() override;
   platform::Storage& storage() override;
   platform::Registry& registry() override;
   platform::Network& network() override;

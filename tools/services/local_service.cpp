@@ -42,7 +42,8 @@ void LocalService::Run() { server_->listen_after_bind(); }
 
 void LocalService::Start() {
   thread_ = std::thread([this] { Run(); });
-  // stop() does nothing to a server whose loop has not begun, so wait (bounded) for it.
+  // stop() does nothing to a server whose loop has not begun, and the join would then
+  // wait for ever: return once the loop runs.
   for (int i = 0; i < 5000 && !server_->is_running(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
