@@ -3,6 +3,7 @@
 
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/algorithm/string/split.hpp>
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
