@@ -29,6 +29,8 @@ class Files {
   virtual bool CreateDirectory(const std::wstring& path) = 0;
   // The whole file as bytes, or nothing when it cannot be opened.
   virtual std::optional<std::string> ReadFile(const std::wstring& path) = 0;
+  // Creates or replaces a file with these bytes; false when it cannot be written.
+  virtual bool WriteFile(const std::wstring& path, const std::string& bytes) = 0;
 };
 
 // An open device (volume or physical drive). Closed when the last copy goes.
@@ -155,6 +157,38 @@ class System {
   virtual void SeedRandom(uint32_t seed) = 0;
   // The next value of the run-time library's generator, 0 to 32767.
   virtual int NextRandom() = 0;
+  // Ends the process at once with this exit code (ExitProcess).
+  [[noreturn]] virtual void ExitProcess(int exitCode) = 0;
+};
+
+// A shared library loaded into the process; valid until FreeLibrary.
+struct ModuleHandle {
+  std::wstring path;
+  void* native = nullptr;
+};
+
+// Shared libraries loaded at run time (LoadLibraryW, GetProcAddress, FreeLibrary).
+class Modules {
+ public:
+  virtual ~Modules() = default;
+  // A bare name is looked for beside the program first, then in the system directory.
+  virtual std::optional<ModuleHandle> LoadLibrary(const std::wstring& name) = 0;
+  // The address of an exported name, or nullptr when the library has none.
+  virtual void* GetProcAddress(const ModuleHandle& module, const std::string& name) = 0;
+  virtual void FreeLibrary(const ModuleHandle& module) = 0;
+};
+
+// MessageBoxW type flags and results.
+inline constexpr uint32_t kMbOk = 0x00000000;
+inline constexpr uint32_t kMbIconError = 0x00000010;
+inline constexpr int kIdOk = 1;
+
+// The system message box, for the few messages shown before any window exists.
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // A message box without owner; returns the button pressed.
+  virtual int Show(const std::wstring& text, const std::wstring& caption, uint32_t type) = 0;
 };
 
 // The console of the test switch and the log written to it.
@@ -177,6 +211,8 @@ class Platform {
   virtual Network& network() = 0;
   virtual System& system() = 0;
   virtual Console& console() = 0;
+  virtual Modules& modules() = 0;
+  virtual MessageBoxes& messageBoxes() = 0;
 };
 
 // The process-wide platform. Installed once at start-up; using it before then is a

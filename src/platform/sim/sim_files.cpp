@@ -31,4 +31,14 @@ std::optional<std::string> SimFiles::ReadFile(const std::wstring& path) {
   return bytes.str();
 }
 
+bool SimFiles::WriteFile(const std::wstring& path, const std::string& bytes) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  if (!host || !fs::is_directory(host->parent_path(), ec) || fs::is_directory(*host, ec)) return false;
+  std::ofstream out(*host, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  return static_cast<bool>(out);
+}
+
 }  // namespace sim

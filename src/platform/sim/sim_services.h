@@ -14,6 +14,7 @@ class SimFiles : public platform::Files {
   bool DirectoryExists(const std::wstring& path) override;
   bool CreateDirectory(const std::wstring& path) override;
   std::optional<std::string> ReadFile(const std::wstring& path) override;
+  bool WriteFile(const std::wstring& path, const std::string& bytes) override;
 
  private:
   const SimPlatform& machine_;
@@ -67,6 +68,7 @@ class SimSystem : public platform::System {
   int64_t CurrentTime() override;
   void SeedRandom(uint32_t seed) override;
   int NextRandom() override;
+  [[noreturn]] void ExitProcess(int exitCode) override;
 
  private:
   const SimPlatform& machine_;
@@ -84,6 +86,30 @@ class SimConsole : public platform::Console {
   const SimPlatform& machine_;
   std::mutex lock_;
   bool open_ = false;
+};
+
+// Libraries are host shared objects put where the Windows library would lie
+// (drives/D/Tarnvik/xldl.dll), loaded with dlopen.
+class SimModules : public platform::Modules {
+ public:
+  explicit SimModules(const SimPlatform& machine) : machine_(machine) {}
+  std::optional<platform::ModuleHandle> LoadLibrary(const std::wstring& name) override;
+  void* GetProcAddress(const platform::ModuleHandle& module, const std::string& name) override;
+  void FreeLibrary(const platform::ModuleHandle& module) override;
+
+ private:
+  const SimPlatform& machine_;
+};
+
+// Each message box is appended to state/messageboxes.jsonl and answered with OK.
+class SimMessageBoxes : public platform::MessageBoxes {
+ public:
+  explicit SimMessageBoxes(const SimPlatform& machine) : machine_(machine) {}
+  int Show(const std::wstring& text, const std::wstring& caption, uint32_t type) override;
+
+ private:
+  const SimPlatform& machine_;
+  std::mutex lock_;
 };
 
 }  // namespace sim
