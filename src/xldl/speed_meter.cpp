@@ -9,21 +9,23 @@ constexpr auto kSampleSpacing = std::chrono::milliseconds(100);
 void SpeedMeter::Reset() {
   std::lock_guard guard(lock_);
   samples_.clear();
-  started_ = false;
 }
 
 void SpeedMeter::Record(int64_t totalBytes, Clock::time_point now) {
   std::lock_guard guard(lock_);
-  latest_ = {now, totalBytes};
-  if (!started_ || now - samples_.back().time >= kSampleSpacing) samples_.push_back(latest_);
-  started_ = true;
+  // The last sample is always the latest count; the ones before it lie apart.
+  if (samples_.size() >= 2 && now - samples_[samples_.size() - 2].time < kSampleSpacing) {
+    samples_.back() = {now, totalBytes};
+  } else {
+    samples_.push_back({now, totalBytes});
+  }
   // Keep one sample at or before the window's start, to measure the whole window.
   while (samples_.size() > 2 && samples_[1].time <= now - kWindow) samples_.pop_front();
 }
 
 int64_t SpeedMeter::BytesPerSecond(Clock::time_point now) const {
   std::lock_guard guard(lock_);
-  if (!started_) return 0;
+  if (samples_.empty()) return 0;
   const Sample* base = &samples_.front();
   for (const Sample& s : samples_) {
     if (s.time > now - kWindow) break;
@@ -32,7 +34,7 @@ int64_t SpeedMeter::BytesPerSecond(Clock::time_point now) const {
   auto span = std::chrono::duration_cast<std::chrono::milliseconds>(now - base->time).count();
   if (span <= 0) return 0;
   // A window shorter than a second (the transfer just began) still reads per second.
-  return (latest_.bytes - base->bytes) * 1000 / span;
+  return (samples_.back().bytes - base->bytes) * 1000 / span;
 }
 
 }  // namespace xldl

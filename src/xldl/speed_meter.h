@@ -25,8 +25,6 @@ class SpeedMeter {
   };
   mutable std::mutex lock_;
   std::deque<Sample> samples_;  // about ten a second, the oldest at or before a second ago
-  Sample latest_{};
-  bool started_ = false;
 };
 
 }  // namespace xldl
