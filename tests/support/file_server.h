@@ -24,6 +24,7 @@ class FileServer {
   // same URLs answer differently.
   void Restart(services::ServiceOptions options);
   const std::filesystem::path& root() const { return dir_.path(); }
+  int port() const { return options_.port; }
 
  private:
   void Launch();
