@@ -142,9 +142,11 @@ struct BodyStream {
     file.seekg(position);
     file.read(buffer.data(), static_cast<std::streamsize>(chunk));
     if (file.gcount() != static_cast<std::streamsize>(chunk)) return false;
-    if (!sink.write(buffer.data(), chunk)) return false;
+    // Counted before the write, so that a client never sees more than the count says.
     *sent += static_cast<int64_t>(chunk);
-    return true;
+    if (sink.write(buffer.data(), chunk)) return true;
+    *sent -= static_cast<int64_t>(chunk);
+    return false;
   }
 };
 

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -41,6 +42,11 @@ void LocalService::Run() { server_->listen_after_bind(); }
 
 void LocalService::Start() {
   thread_ = std::thread([this] { Run(); });
+  // A stop before the server runs would be lost and leave the thread serving for ever.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!server_->is_running() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 void LocalService::Stop() {
