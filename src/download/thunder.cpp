@@ -106,7 +106,7 @@ float CThunder::StopAndWait(const DownloadTask& task) {
     if (xl_.queryTaskInfoEx != nullptr) xl_.queryTaskInfoEx(task.handle, &info);
     if (IsStoppedState(info.state)) break;
     if (std::chrono::steady_clock::now() >= deadline) {
-      LogLine("下载任务停止超时，按已停止处理：" + WideToLocal(task.url));
+      LogLine(WideToLocal(L"下载任务停止超时，按已停止处理：" + task.url));
       break;
     }
     std::this_thread::sleep_for(kStopPollInterval);

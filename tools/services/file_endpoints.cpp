@@ -124,6 +124,10 @@ struct BodyStream {
   bool Provide(size_t offset, size_t length, httplib::DataSink& sink) {
     int64_t position = first + static_cast<int64_t>(offset);
     size_t chunk = std::min(length, kChunkBytes);
+    // A throttled answer sends a tenth of a second's worth at a time, so it stays smooth.
+    if (options.throttleBytesPerSecond > 0) {
+      chunk = std::min(chunk, static_cast<size_t>(std::max<int64_t>(1, options.throttleBytesPerSecond / 10)));
+    }
     // Stop short of a fault's offset, so that it strikes exactly there.
     for (int64_t at : {options.stallAtOffset, options.truncateAtOffset}) {
       if (at > position && at < position + static_cast<int64_t>(chunk)) chunk = static_cast<size_t>(at - position);
