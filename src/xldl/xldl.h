@@ -86,7 +86,8 @@ enum XlTaskState : int32_t {
   kXlStateStopping = 6,  // XL_StopTask was called and the transfer is winding down
 };
 
-// Entry points. Every one may be called from any thread.
+// Entry points. Every one may be called from any thread; XL_Init comes before the others
+// (tasks are refused until then) and XL_UnInit ends and forgets every task.
 using XlInitFn = int32_t(XL_CALL*)();
 using XlUnInitFn = int32_t(XL_CALL*)();
 using XlCreateTaskFn = uint32_t(XL_CALL*)(const XlTaskParam* param);  // 0: failure

@@ -202,6 +202,18 @@ TEST_F(XldlLibraryTest, ErrorAnswerFailsAndCountsAsStopped) {
   EXPECT_FALSE(machine_.HostFileExists(kDir + L"missing.iso"));
 }
 
+TEST_F(XldlLibraryTest, FullDiskFailsTheTask) {
+  std::filesystem::create_directories(machine_.HostPath(kDir));
+  FileServer server;
+  server.WriteFile("image.iso", PatternBytes(kFileSize));
+  // Partial data that lands on a device without space: every write fails with ENOSPC.
+  std::filesystem::create_symlink("/dev/full", machine_.HostPath(kDir + L"image.iso.xltd"));
+  uint32_t task = Create(server.Url("image.iso"));
+  ASSERT_NE(xl_.startTask(task), 0);
+  ASSERT_TRUE(WaitState(task, kXlStateFailed));
+  EXPECT_FALSE(machine_.HostFileExists(kDir + L"image.iso"));
+}
+
 TEST_F(XldlLibraryTest, DeleteKeepsPartialDataAndDelTempFileRemovesIt) {
   std::filesystem::create_directories(machine_.HostPath(kDir));
   FileServer server(StallAtCut());
