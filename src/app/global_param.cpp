@@ -65,6 +65,7 @@ CGlobalParam::CGlobalParam() {
   std::wstring modulePath = FitPathBuffer(system.ModuleFileName());
   programDir = modulePath.substr(0, modulePath.rfind(L'\\') + 1);
   if (programDir.empty()) programDir = L"\\";  // a bare file name: the only sane parent left
+  configIniPath = programDir.substr(0, programDir.find(L'\\') + 1) + L"Config.ini";
 
   if (auto v = system.ProductVersion(modulePath)) version = FormatVersion(*v);
 

@@ -44,6 +44,10 @@ class CGlobalParam {
   int32_t osBits = 64;
   std::wstring channel = L"B3";
   std::wstring programDir;
+  // The WinPE hand-off file Config.ini, in the root of the program's drive: the WinPE
+  // looks for its hand-off files in drive roots, and the clean-up of stale copies keeps
+  // the one on this drive.
+  std::wstring configIniPath;
   wchar_t systemDrive = L'C';
   bool onUsbOrSystemDrive = false;
   std::unique_ptr<ConsoleHolder> console;

@@ -33,6 +33,22 @@ class Files {
   virtual bool WriteFile(const std::wstring& path, const std::string& bytes) = 0;
 };
 
+// INI files, as the system's profile-string calls (WritePrivateProfileStringW,
+// GetPrivateProfileStringW) keep them: sections and keys match without case, other lines
+// stay as they are, and a file the writer creates is text in the ANSI code page.
+class Profiles {
+ public:
+  virtual ~Profiles() = default;
+  // Sets `key` of `section` to `value`, adding the key at the end of its section and the
+  // section at the end of the file when missing. Fails when the file cannot be written.
+  virtual bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                           const std::wstring& path) = 0;
+  // The value of `key` in `section`, blanks around it removed; `defaultValue` when the
+  // file, the section or the key is missing.
+  virtual std::wstring ReadString(const std::wstring& section, const std::wstring& key,
+                                  const std::wstring& defaultValue, const std::wstring& path) = 0;
+};
+
 // An open device (volume or physical drive). Closed when the last copy goes.
 struct DeviceHandle {
   std::wstring path;
@@ -136,6 +152,9 @@ class Network {
   // GetAdaptersInfo; `bufferBytes` 0 is the call without a buffer that asks for the size.
   // kErrorNotEnoughMemory when a buffer of that size cannot be had.
   virtual AdaptersInfoReply GetAdaptersInfo(uint32_t bufferBytes) = 0;
+  // InternetCheckConnection with a forced connection: whether a connection to the URL's
+  // host and port can be made now.
+  virtual bool CheckConnection(const std::wstring& url) = 0;
 };
 
 struct FileVersion {
@@ -206,6 +225,7 @@ class Platform {
  public:
   virtual ~Platform() = default;
   virtual Files& files() = 0;
+  virtual Profiles& profiles() = 0;
   virtual Storage& storage() = 0;
   virtual Registry& registry() = 0;
   virtual Network& network() = 0;

@@ -28,6 +28,7 @@ TEST(GlobalParam, FoldersFollowTheProgramFileAndAreCreated) {
   EXPECT_EQ(params.imageDir, L"D:\\Tools\\Deep\\gho-prlm\\");
   EXPECT_EQ(params.peDir, L"D:\\Tools\\Deep\\PE\\");
   EXPECT_EQ(params.cacheDir, L"D:\\Tools\\Deep\\temp\\");
+  EXPECT_EQ(params.configIniPath, L"D:\\Config.ini");
   for (const char* name : {"gho-prlm", "PE", "temp"}) {
     EXPECT_TRUE(std::filesystem::is_directory(m.folder() / "drives/D/Tools/Deep" / name)) << name;
   }
@@ -75,7 +76,9 @@ TEST(GlobalParam, TestSwitchFileLines) {
     EXPECT_EQ(params.channel, c.channel) << c.file;
     EXPECT_EQ(params.console != nullptr, c.console) << c.file;
     EXPECT_EQ(std::filesystem::exists(m.folder() / "state/console.txt"), c.console) << c.file;
-    if (c.console) EXPECT_EQ(ReadHostFile(m.folder() / "state/console.txt"), "控制台\n");
+    if (c.console) {
+      EXPECT_EQ(ReadHostFile(m.folder() / "state/console.txt"), "控制台\n");
+    }
   }
 }
 

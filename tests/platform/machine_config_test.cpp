@@ -69,6 +69,8 @@ TEST(MachineConfig, EachProblemNamesItsField) {
       {"disks[1].bus", [](Json::Value& m) { m["disks"][1]["bus"] = "firewire"; }, "must be a bus number"},
       {"disks[0].style", [](Json::Value& m) { m["disks"][0]["style"] = "apm"; }, "must be one of"},
       {"disks[1].number", [](Json::Value& m) { m["disks"][1]["number"] = 0; }, "repeats"},
+      {"disks[1].partitions[0].letter", [](Json::Value& m) { m["disks"][1]["partitions"][0]["letter"] = "c"; },
+       "repeats the letter"},
       {"disks[0].partitions[0].sizeBytes", [](Json::Value& m) { m["disks"][0]["partitions"][0]["sizeBytes"] = -5; },
        "must not be negative"},
       {"disks[0].partitions[0].letter", [](Json::Value& m) { m["disks"][0]["partitions"][0]["letter"] = "CD"; },

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "platform/platform.h"
@@ -134,6 +139,38 @@ TEST(SimSystem, RandomGeneratorDrawsTheWindowsRuntimeSequence) {
   system.SeedRandom(1);
   const int expected[] = {41, 18467, 6334, 26500, 19169};
   for (int e : expected) EXPECT_EQ(system.NextRandom(), e);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SimNetwork, ConnectionCheckReallyConnects) {
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  const std::wstring open = L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/api/os-list";
+
+  {
+    TempMachine m;
+    auto& network = platform::Current().network();
+    EXPECT_TRUE(network.CheckConnection(open));
+    EXPECT_FALSE(network.CheckConnection(L"not a url"));
+  }
+  close(listener);  // nothing listens there any more
+  {
+    TempMachine m;
+    EXPECT_FALSE(platform::Current().network().CheckConnection(open));
+  }
+  Json::Value down = MinimalMachine();
+  down["network"]["up"] = false;
+  TempMachine m(down);
+  EXPECT_FALSE(platform::Current().network().CheckConnection(open));
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ Json::Value MachineWith(const std::vector<AdapterSpec>& adapters) {
     a["ipAddress"] = s.ip;
     machine["network"]["adapters"].append(a);
     if (s.characteristics >= 0) {
-      char subkey[8];
+      char subkey[16];
       // Registered in the reverse of list order.
       std::snprintf(subkey, sizeof subkey, "%04d", static_cast<int>(adapters.size()) - 1 - index);
       Json::Value& key = machine["registry"][std::string(kClassKey) + subkey];

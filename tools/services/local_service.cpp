@@ -42,9 +42,9 @@ void LocalService::Run() { server_->listen_after_bind(); }
 
 void LocalService::Start() {
   thread_ = std::thread([this] { Run(); });
-  // A stop before the server runs would be lost and leave the thread serving for ever.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!server_->is_running() && std::chrono::steady_clock::now() < deadline) {
+  // stop() does nothing to a server whose loop has not begun, and the join would then
+  // wait for ever: return once the loop runs.
+  for (int i = 0; i < 5000 && !server_->is_running(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }

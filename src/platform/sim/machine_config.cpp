@@ -344,6 +344,16 @@ MachineConfig LoadMachineConfig(const std::filesystem::path& machineJson) {
     }
   }
 
+  std::set<wchar_t> letters;
+  for (unsigned i = 0; i < m.disks.size(); ++i) {
+    for (unsigned j = 0; j < m.disks[i].partitions.size(); ++j) {
+      wchar_t letter = m.disks[i].partitions[j].letter;
+      if (letter != 0 && !letters.insert(letter).second) {
+        r.Fail(Reader::Index(Reader::Index("disks", i) + ".partitions", j) + ".letter", "repeats the letter of another volume");
+      }
+    }
+  }
+
   if (auto* o = r.Optional(root, "faults")) ParseFaults(r, *o, m);
   return m;
 }

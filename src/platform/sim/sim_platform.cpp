@@ -20,6 +20,7 @@ SimPlatform::SimPlatform(fs::path folder)
     }
   }
   files_ = std::make_unique<SimFiles>(*this);
+  profiles_ = std::make_unique<SimProfiles>(*this);
   storage_ = std::make_unique<SimStorage>(*this);
   registry_ = std::make_unique<SimRegistry>(*this);
   network_ = std::make_unique<SimNetwork>(*this);
@@ -95,6 +96,7 @@ fs::path SimPlatform::StateFile(const std::string& name) const {
 }
 
 platform::Files& SimPlatform::files() { return *files_; }
+platform::Profiles& SimPlatform::profiles() { return *profiles_; }
 platform::Storage& SimPlatform::storage() { return *storage_; }
 platform::Registry& SimPlatform::registry() { return *registry_; }
 platform::Network& SimPlatform::network() { return *network_; }

@@ -29,6 +29,7 @@ class SimPlatform : public platform::Platform {
   std::filesystem::path StateFile(const std::string& name) const;
 
   platform::Files& files() override;
+  platform::Profiles& profiles() override;
   platform::Storage& storage() override;
   platform::Registry& registry() override;
   platform::Network& network() override;
@@ -41,6 +42,7 @@ class SimPlatform : public platform::Platform {
   std::filesystem::path folder_;
   MachineConfig config_;
   std::unique_ptr<platform::Files> files_;
+  std::unique_ptr<platform::Profiles> profiles_;
   std::unique_ptr<platform::Storage> storage_;
   std::unique_ptr<platform::Registry> registry_;
   std::unique_ptr<platform::Network> network_;

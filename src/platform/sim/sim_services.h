@@ -20,6 +20,19 @@ class SimFiles : public platform::Files {
   const SimPlatform& machine_;
 };
 
+class SimProfiles : public platform::Profiles {
+ public:
+  explicit SimProfiles(const SimPlatform& machine) : machine_(machine) {}
+  bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                   const std::wstring& path) override;
+  std::wstring ReadString(const std::wstring& section, const std::wstring& key, const std::wstring& defaultValue,
+                          const std::wstring& path) override;
+
+ private:
+  const SimPlatform& machine_;
+  std::mutex lock_;  // one read-modify-write of a file at a time, as the system serialises them
+};
+
 class SimStorage : public platform::Storage {
  public:
   explicit SimStorage(const SimPlatform& machine) : machine_(machine) {}
@@ -54,6 +67,7 @@ class SimNetwork : public platform::Network {
   explicit SimNetwork(const SimPlatform& machine) : machine_(machine) {}
   platform::AdapterAddressesReply GetAdaptersAddresses(uint32_t bufferBytes) override;
   platform::AdaptersInfoReply GetAdaptersInfo(uint32_t bufferBytes) override;
+  bool CheckConnection(const std::wstring& url) override;
 
  private:
   const SimPlatform& machine_;

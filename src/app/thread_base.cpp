@@ -1,0 +1,105 @@
+#include "app/thread_base.h"
+
+#include <algorithm>
+#include <string>
+#include <system_error>
+
+#include "app/log.h"
+
+bool CThreadBase::Start() {
+  if (thread.joinable()) return false;
+  // Set before the thread exists, so that a poll right after Start() cannot mistake a
+  // job that has not begun yet for one that has finished.
+  running = true;
+  try {
+    thread = std::thread(&CThreadBase::ThreadProc, this);
+  } catch (const std::system_error&) {
+    running = false;
+    return false;
+  }
+  return true;
+}
+
+bool CThreadBase::IsRunning() { return running; }
+
+void CThreadBase::ThreadProc() {
+  Run();
+  running = false;
+  finished.Set();
+}
+
+void CThreadBase::Suspend() {
+  std::lock_guard lock(stateMutex);
+  suspended = true;
+}
+
+void CThreadBase::Resume() {
+  {
+    std::lock_guard lock(stateMutex);
+    suspended = false;
+  }
+  stateChanged.notify_all();
+}
+
+bool CThreadBase::IsSuspended() const {
+  std::lock_guard lock(stateMutex);
+  return suspended;
+}
+
+void CThreadBase::RequestStop() {
+  {
+    std::lock_guard lock(stateMutex);
+    stopRequested = true;
+    for (Event* event : eventsWaitedOn) event->Interrupt();
+  }
+  stateChanged.notify_all();
+}
+
+bool CThreadBase::StopRequested() const { return stopRequested; }
+
+void CThreadBase::StopThread(std::chrono::milliseconds wait) {
+  if (!thread.joinable()) return;
+  if (IsSuspended()) {
+    Resume();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (!finished.Wait(wait)) {
+    LogLine("worker did not stop within " + std::to_string(wait.count()) +
+            " ms; waiting for it to end");
+    RequestStop();
+  }
+  thread.join();
+}
+
+bool CThreadBase::SleepOrStop(std::chrono::milliseconds duration) {
+  std::unique_lock lock(stateMutex);
+  ParkWhileSuspended(lock);
+  stateChanged.wait_for(lock, duration, [this] { return stopRequested.load(); });
+  return !stopRequested;
+}
+
+CThreadBase::WaitResult CThreadBase::WaitOrStop(Event& event,
+                                                std::optional<std::chrono::milliseconds> timeout) {
+  {
+    std::unique_lock lock(stateMutex);
+    ParkWhileSuspended(lock);
+    eventsWaitedOn.push_back(&event);
+  }
+  bool set = event.WaitUnless(timeout, [this] { return stopRequested.load(); });
+  {
+    std::lock_guard lock(stateMutex);
+    eventsWaitedOn.erase(std::find(eventsWaitedOn.begin(), eventsWaitedOn.end(), &event));
+  }
+  if (set) return WaitResult::Set;
+  return stopRequested ? WaitResult::Stopped : WaitResult::TimedOut;
+}
+
+bool CThreadBase::CheckSuspend() {
+  std::unique_lock lock(stateMutex);
+  ParkWhileSuspended(lock);
+  return !stopRequested;
+}
+
+void CThreadBase::ParkWhileSuspended(std::unique_lock<std::mutex>& lock) {
+  stateChanged.wait(lock, [this] { return !suspended || stopRequested; });
+}

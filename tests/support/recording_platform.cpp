@@ -1,0 +1,115 @@
+#include "support/recording_platform.h"
+
+#include <cstdlib>
+
+namespace testing_support {
+
+class RecordingConsolePlatform::RecordingConsole : public platform::Console {
+ public:
+  bool Open(const std::wstring&) override { return true; }
+
+  void WriteLine(const std::string& narrowText) override {
+    std::lock_guard lock(mutex_);
+    lines_.push_back(narrowText);
+  }
+
+  std::vector<std::string> Lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+class RecordingConsolePlatform::Empty : public platform::Files,
+                                        public platform::Profiles,
+                                        public platform::Storage,
+                                        public platform::Registry,
+                                        public platform::Network,
+                                        public platform::System,
+                                        public platform::Modules,
+                                        public platform::MessageBoxes {
+ public:
+  bool DirectoryExists(const std::wstring&) override { return false; }
+  bool CreateDirectory(const std::wstring&) override { return false; }
+  std::optional<std::string> ReadFile(const std::wstring&) override { return std::nullopt; }
+  bool WriteFile(const std::wstring&, const std::string&) override { return false; }
+
+  bool WriteString(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override {
+    return false;
+  }
+  std::wstring ReadString(const std::wstring&, const std::wstring&, const std::wstring& defaultValue,
+                          const std::wstring&) override {
+    return defaultValue;
+  }
+
+  std::optional<platform::DeviceHandle> OpenDevice(const std::wstring&,
+                                                   platform::DeviceAccess) override {
+    return std::nullopt;
+  }
+  std::optional<std::vector<platform::DiskExtent>> VolumeDiskExtents(const platform::DeviceHandle&,
+                                                                     uint32_t) override {
+    return std::nullopt;
+  }
+  std::optional<platform::StorageDeviceDescriptor> StorageDeviceProperty(
+      const platform::DeviceHandle&, uint32_t) override {
+    return std::nullopt;
+  }
+
+  std::optional<platform::RegistryKey> OpenKey(platform::RegistryRoot, const std::wstring&) override {
+    return std::nullopt;
+  }
+  std::optional<platform::RegistryKey> OpenSubkey(const platform::RegistryKey&,
+                                                  const std::wstring&) override {
+    return std::nullopt;
+  }
+  std::optional<uint32_t> SubkeyCount(const platform::RegistryKey&) override { return std::nullopt; }
+  std::optional<std::string> ReadAnsiString(const platform::RegistryKey&, const std::string&,
+                                            uint32_t) override {
+    return std::nullopt;
+  }
+  std::optional<uint32_t> ReadDword(const platform::RegistryKey&, const std::string&) override {
+    return std::nullopt;
+  }
+
+  platform::AdapterAddressesReply GetAdaptersAddresses(uint32_t) override { return {}; }
+  platform::AdaptersInfoReply GetAdaptersInfo(uint32_t) override { return {}; }
+  bool CheckConnection(const std::wstring&) override { return false; }
+
+  std::wstring SystemDirectory() override { return {}; }
+  std::wstring ModuleFileName() override { return {}; }
+  std::optional<platform::FileVersion> ProductVersion(const std::wstring&) override {
+    return std::nullopt;
+  }
+  int64_t CurrentTime() override { return 0; }
+  void SeedRandom(uint32_t) override {}
+  int NextRandom() override { return 0; }
+  [[noreturn]] void ExitProcess(int exitCode) override { std::_Exit(exitCode); }
+
+  std::optional<platform::ModuleHandle> LoadLibrary(const std::wstring&) override { return std::nullopt; }
+  void* GetProcAddress(const platform::ModuleHandle&, const std::string&) override { return nullptr; }
+  void FreeLibrary(const platform::ModuleHandle&) override {}
+
+  int Show(const std::wstring&, const std::wstring&, uint32_t) override { return platform::kIdOk; }
+};
+
+RecordingConsolePlatform::RecordingConsolePlatform()
+    : console_(std::make_unique<RecordingConsole>()), empty_(std::make_unique<Empty>()) {}
+
+RecordingConsolePlatform::~RecordingConsolePlatform() = default;
+
+std::vector<std::string> RecordingConsolePlatform::Lines() const { return console_->Lines(); }
+
+platform::Files& RecordingConsolePlatform::files() { return *empty_; }
+platform::Profiles& RecordingConsolePlatform::profiles() { return *empty_; }
+platform::Storage& RecordingConsolePlatform::storage() { return *empty_; }
+platform::Registry& RecordingConsolePlatform::registry() { return *empty_; }
+platform::Network& RecordingConsolePlatform::network() { return *empty_; }
+platform::System& RecordingConsolePlatform::system() { return *empty_; }
+platform::Console& RecordingConsolePlatform::console() { return *console_; }
+platform::Modules& RecordingConsolePlatform::modules() { return *empty_; }
+platform::MessageBoxes& RecordingConsolePlatform::messageBoxes() { return *empty_; }
+
+}  // namespace testing_support
