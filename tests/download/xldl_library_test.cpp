@@ -202,6 +202,19 @@ TEST_F(XldlLibraryTest, ErrorAnswerFailsAndCountsAsStopped) {
   EXPECT_FALSE(machine_.HostFileExists(kDir + L"missing.iso"));
 }
 
+// A URL from the catalogue must not reach the machine's own files or other protocols.
+TEST_F(XldlLibraryTest, FetchesOnlyOverHttpAndHttps) {
+  std::filesystem::create_directories(machine_.HostPath(kDir));
+  for (const char* url : {"file:///etc/hostname", "ftp://127.0.0.1:1/a.iso", "gopher://127.0.0.1:1/a"}) {
+    uint32_t task = Create(url);
+    ASSERT_NE(task, 0u) << url;
+    ASSERT_NE(xl_.startTask(task), 0) << url;
+    EXPECT_TRUE(WaitState(task, kXlStateFailed)) << url;
+    EXPECT_FALSE(machine_.HostFileExists(kDir + L"image.iso")) << url;
+    xl_.deleteTask(task);
+  }
+}
+
 TEST_F(XldlLibraryTest, FullDiskFailsTheTask) {
   std::filesystem::create_directories(machine_.HostPath(kDir));
   FileServer server;
