@@ -17,6 +17,9 @@ namespace {
 constexpr long kBufferBytes = 256 * 1024;
 constexpr long kConnectTimeoutSeconds = 30;
 constexpr int kPollMilliseconds = 1000;
+// Written data is handed to the disk in steps of this size while the download runs, so
+// that making the complete file durable at the end has little left to wait for.
+constexpr int64_t kWritebackBytes = 8 << 20;
 
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
@@ -47,6 +50,7 @@ struct TransferTask::Attempt {
   ResponseHead head;
   std::optional<BodyPlan> plan;
   int fd = -1;
+  int64_t writebackFrom = -1;  // file offset from which data has not been handed to the disk
 
   ~Attempt() {
     if (fd >= 0) ::close(fd);
@@ -109,6 +113,11 @@ struct TransferTask::Attempt {
     if (!self->Decide() || !WriteAll(self->fd, data, bytes)) return 0;
     int64_t done = self->task->downloaded_.fetch_add(static_cast<int64_t>(bytes)) + static_cast<int64_t>(bytes);
     self->task->speed_.Record(done);
+    if (self->writebackFrom < 0) self->writebackFrom = done - static_cast<int64_t>(bytes);
+    if (done - self->writebackFrom >= kWritebackBytes) {
+      ::sync_file_range(self->fd, self->writebackFrom, done - self->writebackFrom, SYNC_FILE_RANGE_WRITE);
+      self->writebackFrom = done;
+    }
     return bytes;
   }
 
