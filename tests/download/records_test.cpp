@@ -49,7 +49,9 @@ TEST(TaskParamRecord, CarriesTheStringsAndPresetsAtTheirOffsetsAndZeroElsewhere)
   mark(18368, 4);
   auto* bytes = reinterpret_cast<const unsigned char*>(param.get());
   for (size_t i = 0; i < sizeof *param; ++i) {
-    if (!used[i]) ASSERT_EQ(bytes[i], 0) << "byte " << i;
+    if (!used[i]) {
+      ASSERT_EQ(bytes[i], 0) << "byte " << i;
+    }
   }
 }
 

@@ -43,7 +43,9 @@ TEST(ResponsePlan, AppendsOnlyWhatProvablyContinuesThePartialData) {
   for (const Case& c : cases) {
     auto plan = PlanBody(c.offset, stored, c.head);
     EXPECT_EQ(plan.action, c.action) << c.name;
-    if (c.action == BodyAction::Append || c.action == BodyAction::StartOver) EXPECT_EQ(plan.totalSize, c.total) << c.name;
+    if (c.action == BodyAction::Append || c.action == BodyAction::StartOver) {
+      EXPECT_EQ(plan.totalSize, c.total) << c.name;
+    }
   }
 }
 
