@@ -7,8 +7,11 @@
 #include "app/log.h"
 #include "app/product.h"
 #include "app/text_helpers.h"
+#include "download/thunder.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
+#include "stats/fixed_point.h"
+#include "stats/fixed_points.h"
 
 namespace {
 
@@ -45,8 +48,14 @@ int main() {
   LogLine(WideToLocal(kProductTitle));
   LogLine(WideToLocal(params->programDir));
 
+  // Downloads interrupted in an earlier run are known before anything else starts.
+  CThunder::Instance()->LoadTaskList();
+  CFixedPoint::Instance()->Post(std::make_unique<FixedOpen>());
+
   PrintStartupSummary(*params);
 
+  CFixedPoint::Shutdown();
+  CThunder::Release();
   params.reset();
   CGlobalParam::Release();
   platform::Install(nullptr);

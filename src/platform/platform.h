@@ -50,7 +50,7 @@ class Files {
   virtual std::optional<std::string> ReadFile(const std::wstring& path) = 0;
   // Whether a file (not a folder) exists at the path.
   virtual bool FileExists(const std::wstring& path) = 0;
-  // Creates the file, or replaces its content; false when it cannot be opened for writing.
+  // Creates or replaces a file with these bytes; false when it cannot be written.
   virtual bool WriteFile(const std::wstring& path, const std::string& bytes) = 0;
   virtual bool RemoveFile(const std::wstring& path) = 0;
   // The direct entries of a folder ("." and ".." left out), or nothing when it cannot be
@@ -285,6 +285,38 @@ class System {
   // The WMI query of the installed memory modules, on the calling thread; COM is
   // initialised for it and uninitialised again.
   virtual MemoryQueryReply QueryPhysicalMemory() = 0;
+  // Ends the process at once with this exit code (ExitProcess).
+  [[noreturn]] virtual void ExitProcess(int exitCode) = 0;
+};
+
+// A shared library loaded into the process; valid until FreeLibrary.
+struct ModuleHandle {
+  std::wstring path;
+  void* native = nullptr;
+};
+
+// Shared libraries loaded at run time (LoadLibraryW, GetProcAddress, FreeLibrary).
+class Modules {
+ public:
+  virtual ~Modules() = default;
+  // A bare name is looked for beside the program first, then in the system directory.
+  virtual std::optional<ModuleHandle> LoadLibrary(const std::wstring& name) = 0;
+  // The address of an exported name, or nullptr when the library has none.
+  virtual void* GetProcAddress(const ModuleHandle& module, const std::string& name) = 0;
+  virtual void FreeLibrary(const ModuleHandle& module) = 0;
+};
+
+// MessageBoxW type flags and results.
+inline constexpr uint32_t kMbOk = 0x00000000;
+inline constexpr uint32_t kMbIconError = 0x00000010;
+inline constexpr int kIdOk = 1;
+
+// The system message box, for the few messages shown before any window exists.
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // A message box without owner; returns the button pressed.
+  virtual int Show(const std::wstring& text, const std::wstring& caption, uint32_t type) = 0;
 };
 
 // The console of the test switch and the log written to it.
@@ -310,6 +342,8 @@ class Platform {
   virtual Network& network() = 0;
   virtual System& system() = 0;
   virtual Console& console() = 0;
+  virtual Modules& modules() = 0;
+  virtual MessageBoxes& messageBoxes() = 0;
 };
 
 // The process-wide platform. Installed once at start-up; using it before then is a

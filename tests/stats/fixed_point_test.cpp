@@ -51,6 +51,8 @@ class LoggedMachine : public platform::Platform {
   platform::Network& network() override { return machine_.machine().network(); }
   platform::System& system() override { return machine_.machine().system(); }
   platform::Console& console() override { return console_; }
+  platform::Modules& modules() override { return machine_.machine().modules(); }
+  platform::MessageBoxes& messageBoxes() override { return machine_.machine().messageBoxes(); }
 
  private:
   struct RecordingConsole : platform::Console {

@@ -1,5 +1,7 @@
 #include "support/recording_platform.h"
 
+#include <cstdlib>
+
 namespace testing_support {
 
 class RecordingConsolePlatform::RecordingConsole : public platform::Console {
@@ -27,7 +29,9 @@ class RecordingConsolePlatform::Empty : public platform::Files,
                                         public platform::Storage,
                                         public platform::Registry,
                                         public platform::Network,
-                                        public platform::System {
+                                        public platform::System,
+                                        public platform::Modules,
+                                        public platform::MessageBoxes {
  public:
   bool DirectoryExists(const std::wstring&) override { return false; }
   bool CreateDirectory(const std::wstring&) override { return false; }
@@ -114,6 +118,13 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   int NextRandom() override { return 0; }
   std::optional<bool> IsWow64Process() override { return false; }
   platform::MemoryQueryReply QueryPhysicalMemory() override { return {}; }
+  [[noreturn]] void ExitProcess(int exitCode) override { std::_Exit(exitCode); }
+
+  std::optional<platform::ModuleHandle> LoadLibrary(const std::wstring&) override { return std::nullopt; }
+  void* GetProcAddress(const platform::ModuleHandle&, const std::string&) override { return nullptr; }
+  void FreeLibrary(const platform::ModuleHandle&) override {}
+
+  int Show(const std::wstring&, const std::wstring&, uint32_t) override { return platform::kIdOk; }
 };
 
 RecordingConsolePlatform::RecordingConsolePlatform()
@@ -130,5 +141,7 @@ platform::Registry& RecordingConsolePlatform::registry() { return *empty_; }
 platform::Network& RecordingConsolePlatform::network() { return *empty_; }
 platform::System& RecordingConsolePlatform::system() { return *empty_; }
 platform::Console& RecordingConsolePlatform::console() { return *console_; }
+platform::Modules& RecordingConsolePlatform::modules() { return *empty_; }
+platform::MessageBoxes& RecordingConsolePlatform::messageBoxes() { return *empty_; }
 
 }  // namespace testing_support

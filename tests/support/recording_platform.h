@@ -26,6 +26,8 @@ class RecordingConsolePlatform : public platform::Platform {
   platform::Network& network() override;
   platform::System& system() override;
   platform::Console& console() override;
+  platform::Modules& modules() override;
+  platform::MessageBoxes& messageBoxes() override;
 
  private:
   class RecordingConsole;

@@ -3,7 +3,8 @@
 #   make-demo-content.sh DIR [BASE_URL]
 # DIR/images/ small OS images (.gho and .iso), DIR/pe/ the WinPE component, and
 # DIR/catalogue.json, the catalogue that lists them with their true sizes and checksums
-# under BASE_URL (http://127.0.0.1:18080 by default). Images already there are kept.
+# as the local service serves them (BASE_URL/files/..., BASE_URL http://127.0.0.1:18080 by
+# default). Images already there are kept.
 set -euo pipefail
 dir=$1
 base=${2:-http://127.0.0.1:18080}
@@ -28,7 +29,7 @@ md5() { md5sum "$1" | cut -d' ' -f1; }
 entry() {
   local file="$dir/images/$4"
   printf '"%s":{"os_name":"%s","digit":"%s","file_name":"%s","file_time":"%s","url":"%s","md5":"%s","size":"%s","flag":"0"}' \
-    "$1" "$2" "$3" "$4" "$5" "$base/images/$4" "$(md5 "$file")" "$(size "$file")"
+    "$1" "$2" "$3" "$4" "$5" "$base/files/images/$4" "$(md5 "$file")" "$(size "$file")"
 }
 
 pe="$dir/pe/WEPE64_2.1.iso"
@@ -40,5 +41,5 @@ pe="$dir/pe/WEPE64_2.1.iso"
   entry 3 "Windows 7 旗舰版 64位 (ISO)" 64 win7_x64_ultimate.iso 2017-11-20; printf ','
   entry 4 "Windows 7 旗舰版 32位" 32 win7_x86_ultimate.gho 2018-03-01; printf ','
   entry 5 "Windows XP SP3 专业版" 32 winxp_sp3_pro.gho 2015-04-01; printf ','
-  printf '"pe_row":[{"pe_name":"WEPE64_2.1.iso","pe_url":"%s","pe_size":"%s"}]}\n' "$base/pe/WEPE64_2.1.iso" "$(size "$pe")"
+  printf '"pe_row":[{"pe_name":"WEPE64_2.1.iso","pe_url":"%s","pe_size":"%s"}]}\n' "$base/files/pe/WEPE64_2.1.iso" "$(size "$pe")"
 } > "$dir/catalogue.json"

@@ -18,6 +18,14 @@ namespace services {
 struct ServiceOptions {
   std::filesystem::path root;  // the served folder; endpoints keep their files here too
   int port = 0;                // 0: any free port
+
+  // How the files below the root are served (file_endpoints.cpp); the faults are for
+  // tests of clients on bad connections and servers.
+  int64_t throttleBytesPerSecond = 0;  // 0: as fast as the connection takes it
+  int64_t stallAtOffset = -1;          // an answer sends nothing for stallSeconds on reaching this file offset
+  int stallSeconds = 0;
+  int64_t truncateAtOffset = -1;       // an answer closes the connection on reaching this file offset
+  bool ignoreRanges = false;           // every answer is the whole file with 200
 };
 
 // Adds one group of endpoints to a server; groups register themselves, one file each.

@@ -18,6 +18,16 @@ int Serve(const std::vector<std::string>& args) {
       options.root = args[++i];
     } else if (a == "--port" && hasValue) {
       options.port = std::atoi(args[++i].c_str());
+    } else if (a == "--throttle" && hasValue) {
+      options.throttleBytesPerSecond = std::atoll(args[++i].c_str());
+    } else if (a == "--stall-at" && hasValue) {
+      options.stallAtOffset = std::atoll(args[++i].c_str());
+    } else if (a == "--stall-seconds" && hasValue) {
+      options.stallSeconds = std::atoi(args[++i].c_str());
+    } else if (a == "--truncate-at" && hasValue) {
+      options.truncateAtOffset = std::atoll(args[++i].c_str());
+    } else if (a == "--ignore-ranges") {
+      options.ignoreRanges = true;
     } else {
       std::fprintf(stderr, "tarnvikctl serve: unknown argument '%s'\n", a.c_str());
       return 2;
@@ -39,6 +49,9 @@ int Serve(const std::vector<std::string>& args) {
 }
 
 const bool registered = tarnvikctl::RegisterCommand(
-    {"serve", "serve --root DIR [--port N]     the local service on 127.0.0.1", Serve});
+    {"serve",
+     "serve --root DIR [--port N] [--throttle BYTES_PER_S] [--stall-at OFFSET --stall-seconds N]\n"
+     "        [--truncate-at OFFSET] [--ignore-ranges]   the local service on 127.0.0.1; files under /files/",
+     Serve});
 
 }  // namespace

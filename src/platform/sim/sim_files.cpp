@@ -33,6 +33,16 @@ std::optional<std::string> SimFiles::ReadFile(const std::wstring& path) {
   return bytes.str();
 }
 
+bool SimFiles::WriteFile(const std::wstring& path, const std::string& bytes) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  if (!host || !fs::is_directory(host->parent_path(), ec) || fs::is_directory(*host, ec)) return false;
+  std::ofstream out(*host, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  return static_cast<bool>(out);
+}
+
 }  // namespace sim
 
 namespace sim {
@@ -50,16 +60,6 @@ bool SimFiles::FileExists(const std::wstring& path) {
   auto host = machine_.MapPath(path);
   std::error_code ec;
   return host && fs::is_regular_file(*host, ec);
-}
-
-bool SimFiles::WriteFile(const std::wstring& path, const std::string& bytes) {
-  auto host = machine_.MapPath(path);
-  std::error_code ec;
-  if (!host || fs::is_directory(*host, ec)) return false;
-  std::ofstream out(*host, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
 }
 
 bool SimFiles::RemoveFile(const std::wstring& path) {

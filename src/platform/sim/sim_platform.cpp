@@ -26,6 +26,8 @@ SimPlatform::SimPlatform(fs::path folder)
   network_ = std::make_unique<SimNetwork>(*this);
   system_ = std::make_unique<SimSystem>(*this);
   console_ = std::make_unique<SimConsole>(*this);
+  modules_ = std::make_unique<SimModules>(*this);
+  messageBoxes_ = std::make_unique<SimMessageBoxes>(*this);
 }
 
 SimPlatform::~SimPlatform() = default;
@@ -100,6 +102,8 @@ platform::Registry& SimPlatform::registry() { return *registry_; }
 platform::Network& SimPlatform::network() { return *network_; }
 platform::System& SimPlatform::system() { return *system_; }
 platform::Console& SimPlatform::console() { return *console_; }
+platform::Modules& SimPlatform::modules() { return *modules_; }
+platform::MessageBoxes& SimPlatform::messageBoxes() { return *messageBoxes_; }
 
 std::unique_ptr<SimPlatform> OpenMachineFromEnvironment() {
   const char* folder = std::getenv("TARNVIK_MACHINE");

@@ -35,6 +35,8 @@ class SimPlatform : public platform::Platform {
   platform::Network& network() override;
   platform::System& system() override;
   platform::Console& console() override;
+  platform::Modules& modules() override;
+  platform::MessageBoxes& messageBoxes() override;
 
  private:
   std::filesystem::path folder_;
@@ -46,6 +48,8 @@ class SimPlatform : public platform::Platform {
   std::unique_ptr<platform::Network> network_;
   std::unique_ptr<platform::System> system_;
   std::unique_ptr<platform::Console> console_;
+  std::unique_ptr<platform::Modules> modules_;
+  std::unique_ptr<platform::MessageBoxes> messageBoxes_;
 };
 
 // The machine named by the environment variable TARNVIK_MACHINE; throws MachineError

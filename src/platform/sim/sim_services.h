@@ -107,6 +107,7 @@ class SimSystem : public platform::System {
   int NextRandom() override;
   std::optional<bool> IsWow64Process() override;
   platform::MemoryQueryReply QueryPhysicalMemory() override;
+  [[noreturn]] void ExitProcess(int exitCode) override;
 
  private:
   const SimPlatform& machine_;
@@ -125,6 +126,30 @@ class SimConsole : public platform::Console {
   const SimPlatform& machine_;
   std::mutex lock_;
   bool open_ = false;
+};
+
+// Libraries are host shared objects put where the Windows library would lie
+// (drives/D/Tarnvik/xldl.dll), loaded with dlopen.
+class SimModules : public platform::Modules {
+ public:
+  explicit SimModules(const SimPlatform& machine) : machine_(machine) {}
+  std::optional<platform::ModuleHandle> LoadLibrary(const std::wstring& name) override;
+  void* GetProcAddress(const platform::ModuleHandle& module, const std::string& name) override;
+  void FreeLibrary(const platform::ModuleHandle& module) override;
+
+ private:
+  const SimPlatform& machine_;
+};
+
+// Each message box is appended to state/messageboxes.jsonl and answered with OK.
+class SimMessageBoxes : public platform::MessageBoxes {
+ public:
+  explicit SimMessageBoxes(const SimPlatform& machine) : machine_(machine) {}
+  int Show(const std::wstring& text, const std::wstring& caption, uint32_t type) override;
+
+ private:
+  const SimPlatform& machine_;
+  std::mutex lock_;
 };
 
 }  // namespace sim

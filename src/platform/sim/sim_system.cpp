@@ -1,4 +1,6 @@
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/codepage.h"
 #include "platform/sim/sim_services.h"
@@ -32,6 +34,13 @@ int SimSystem::NextRandom() {
   std::lock_guard lock(randomLock_);
   randomState_ = randomState_ * 214013u + 2531011u;
   return static_cast<int>((randomState_ >> 16) & 0x7FFF);
+}
+
+// As on Windows, nothing of the process runs after this: no static destructors, which
+// would race the threads still running.
+void SimSystem::ExitProcess(int exitCode) {
+  std::fflush(nullptr);
+  std::_Exit(exitCode);
 }
 
 }  // namespace sim
