@@ -218,7 +218,9 @@ TEST(DiskInventory, VolumeQueriesByLetter) {
     EXPECT_EQ(VolumeHasMedia(c.letter), c.media) << char(c.letter);
     uint32_t number = 99;
     EXPECT_EQ(UsbDiskNumberOfVolume(c.letter, number), c.usbDisk.has_value()) << char(c.letter);
-    if (c.usbDisk) EXPECT_EQ(number, *c.usbDisk) << char(c.letter);
+    if (c.usbDisk) {
+      EXPECT_EQ(number, *c.usbDisk) << char(c.letter);
+    }
   }
 }
 
