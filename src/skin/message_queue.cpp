@@ -180,7 +180,10 @@ void ThreadQueue::AnswerIdleCalls() {
   std::unique_lock guard(lock_);
   while (true) {
     auto it = std::find_if(calls_.begin(), calls_.end(), [](const auto& c) { return c->whenIdle; });
-    if (it == calls_.end() || !posted_.empty()) return;
+    // A timer that fell due meanwhile (the clock moved) fires before the queue is idle.
+    int64_t now = CurrentClock().NowMs();
+    bool timerDue = std::any_of(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.due <= now; });
+    if (it == calls_.end() || !posted_.empty() || timerDue) return;
     std::shared_ptr<Call> call = *it;
     calls_.erase(it);
     guard.unlock();

@@ -1,0 +1,24 @@
+#pragma once
+// One installable image of the catalogue, and the WinPE component of the install.
+
+#include <cstdint>
+#include <string>
+
+struct OsEntry {
+  std::wstring name;       // display name
+  std::wstring fileTime;   // release date text
+  std::wstring fileName;   // file name under imageDir
+  int64_t size = 0;        // bytes
+  std::wstring url;
+  int32_t bits = 0;        // 32 or 64
+  std::wstring localPath;  // the downloaded file, once complete
+  int32_t state = 0;       // 0 plain, 1 recommended, 2 downloading, 3 downloaded
+  bool recommended = false;
+};
+
+struct PeEntry {
+  std::wstring fileName;  // file name under peDir
+  int64_t size = 0;       // bytes
+  std::wstring url;
+  int32_t state = 0;      // 0 not present, 3 present and complete
+};
