@@ -4,6 +4,7 @@
 #include "skin/list.h"
 #include "skin/option.h"
 #include "skin/paint_manager.h"
+#include "skin/progress.h"
 #include "skin/window_impl_base.h"
 #include "skin/window_registry.h"
 
@@ -64,6 +65,8 @@ std::optional<ControlState> Inspect(HWND hwnd, const CDuiString& name) {
     s.enabled = control->IsEnabled();
     s.pos = control->GetPos();
     s.className = control->GetClass();
+    s.bkImage = control->GetBkImage();
+    if (auto* progress = static_cast<CProgressUI*>(control->GetInterface(L"Progress"))) s.value = progress->GetValue();
     if (auto* option = static_cast<COptionUI*>(control->GetInterface(L"Option"))) s.selected = option->IsSelected();
     if (auto* item = static_cast<IListItemUI*>(control->GetInterface(L"ListItem"))) s.selected = item->IsSelected();
     state = s;

@@ -19,6 +19,8 @@ struct ControlState {
   bool selected = false;  // options and list rows
   RECT pos;               // in window coordinates
   CDuiString className;
+  CDuiString bkImage;
+  int value = 0;          // progress bars
 };
 
 // The first live window of this class, waiting for it to appear; null after 30 s.

@@ -19,6 +19,8 @@ class COsListItem1 : public DuiLib::CListContainerElementUI {
 
   DuiLib::COptionUI* Mark() const { return mark_; }
   DuiLib::CControlUI* Badge() const { return badge_; }
+  // 0 name, 1 date, 2 size, 3 extra text.
+  DuiLib::CLabelUI* Label(int index) const { return labels_[index]; }
 
  private:
   OsEntry* entry_ = nullptr;

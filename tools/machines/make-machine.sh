@@ -8,3 +8,9 @@ machine=$2
 rm -rf "$machine"
 mkdir -p "$machine/state"
 cp -r "$profile/." "$machine/"
+# The program's skins lie in its folder, as the installer puts them there.
+program=$(sed -n 's/.*"path": *"\([A-Za-z]\):\\\\\(.*\)\\\\[^\\]*".*/\1\/\2/p' "$profile/machine.json" | head -1 | sed 's/\\\\/\//g')
+if [ -n "$program" ]; then
+  mkdir -p "$machine/drives/$program"
+  cp -r "$(dirname "$0")/../../skin" "$machine/drives/$program/skin"
+fi
