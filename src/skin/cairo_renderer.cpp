@@ -23,6 +23,9 @@ FcConfig* LibraryFontConfig() {
     FcConfig* c = FcConfigCreate();
     FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(kFontsConf), FcTrue);
     FcConfigBuildFonts(c);
+    // Current for the whole process, so that nothing loads the system's configuration
+    // beside it.
+    FcConfigSetCurrent(c);
     return c;
   }();
   return config;
