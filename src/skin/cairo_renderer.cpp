@@ -84,6 +84,13 @@ PangoLayout* MakeLayout(const CDuiString& text, const FontSpec& font) {
   return layout;
 }
 
+void ShrinkCorners(int& first, int& second, int length) {
+  int both = first + second;
+  if (both <= length || both <= 0) return;
+  first = first * length / both;
+  second = length - first;
+}
+
 class CairoRenderer : public IRenderer {
  public:
   explicit CairoRenderer(cairo_surface_t* surface) : cr_(cairo_create(surface)) {}
@@ -122,7 +129,10 @@ class CairoRenderer : public IRenderer {
         bmp->height, bmp->width * 4);
     RECT src = image.source.IsEmpty() ? RECT{0, 0, bmp->width, bmp->height} : image.source;
     src = Intersect(src, RECT{0, 0, bmp->width, bmp->height});
-    const RECT& c = image.corner;
+    // Corners wider than the place they go to shrink with it (a nearly empty progress bar).
+    RECT c = image.corner;
+    ShrinkCorners(c.left, c.right, dest.Width());
+    ShrinkCorners(c.top, c.bottom, dest.Height());
     // Nine cells: the corners keep their size, edges stretch one way, the middle both.
     int sx[4] = {src.left, src.left + c.left, src.right - c.right, src.right};
     int sy[4] = {src.top, src.top + c.top, src.bottom - c.bottom, src.bottom};

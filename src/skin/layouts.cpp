@@ -112,12 +112,13 @@ void* CTabLayoutUI::GetInterface(LPCTSTR name) {
 
 bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
   if (!CContainerUI::AddAt(control, index)) return false;
-  if (curSel_ < 0) {
+  if (index <= curSel_) ++curSel_;
+  if (curSel_ < 0) curSel_ = index;
+  if (index == wanted_) {
     curSel_ = index;
-  } else if (index <= curSel_) {
-    ++curSel_;
+    wanted_ = -1;
   }
-  control->SetVisible(index == curSel_);
+  for (int i = 0; i < GetCount(); ++i) items_[i]->SetVisible(i == curSel_);
   return true;
 }
 
@@ -144,7 +145,8 @@ bool CTabLayoutUI::SelectItem(int index) {
 
 void CTabLayoutUI::SetAttribute(LPCTSTR name, LPCTSTR value) {
   if (CDuiString(name) == L"selectedid") {
-    SelectItem(ParseInt(value));
+    wanted_ = ParseInt(value);
+    SelectItem(wanted_);
   } else {
     CContainerUI::SetAttribute(name, value);
   }

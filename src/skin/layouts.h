@@ -38,6 +38,7 @@ class CTabLayoutUI : public CContainerUI {
 
  private:
   int curSel_ = -1;
+  int wanted_ = -1;  // the page to show once it is added ("selectedid" comes before the pages)
 };
 
 }  // namespace DuiLib
