@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 
 #include "skin/skin.h"
 #include "support/skin_machine.h"
@@ -122,6 +123,33 @@ TEST(MsgBox, WithAnOwnerADisabledMaskCoversItWhileTheBoxRuns) {
   ui.Join();
   EXPECT_EQ(result, 1);
   EXPECT_FALSE(IsWindow(mask));
+}
+
+// The install worker shows its restart-failure notice from its own thread, owned by the
+// main window of the UI thread; both threads keep running their own windows.
+TEST(MsgBox, AWorkerThreadShowsABoxOwnedByTheMainWindow) {
+  SkinMachine machine;
+  std::atomic<HWND> frame{nullptr};
+  UiThread ui([&] {
+    testing_support::TestWindow main(machine, L"main.xml", testing_support::WindowXml("<Control />", "800,600"), L"Main");
+    main.Create(nullptr, L"Tarnvik", WS_VISIBLE, 0);
+    frame = main.GetHWND();
+    main.ShowModal();
+  });
+  HWND owner = automation::WaitForWindowOfClass(L"Main");
+  std::atomic<int> result{-1};
+  std::thread installWorker([&] { result = ShowMsgBox1(owner, L"重启失败，请手动重启电脑", L"提示", 0, L"确定"); });
+  HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(automation::Text(box, L"reText"), L"重启失败，请手动重启电脑");
+  EXPECT_FALSE(IsWindowEnabled(owner));
+  automation::WaitIdle(owner);  // the main window's thread still runs its loop
+  EXPECT_TRUE(automation::Click(box, L"btn1"));
+  installWorker.join();
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  PostMessage(owner, WM_CLOSE, 0);
+  ui.Join();
 }
 
 TEST(MsgBox, WithoutAnOwnerNoMaskIsShown) {
