@@ -26,9 +26,6 @@ class CButtonUI : public CLabelUI {
   DWORD GetHotTextColor() const { return hotTextColor_; }
   DWORD GetPushedTextColor() const { return pushedTextColor_; }
 
-  bool IsHot() const { return hot_; }
-  bool IsPushed() const { return pushed_; }
-
   void SetAttribute(LPCTSTR name, LPCTSTR value) override;
   void DoEvent(TEventUI& event) override;
   bool Activate() override;

@@ -7,6 +7,7 @@
 #include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/codepage.h"
 #include "skin/render.h"
@@ -248,6 +249,16 @@ std::unique_ptr<IRenderer> Surface::CreateRenderer() { return std::make_unique<C
 bool Surface::WritePng(const std::string& hostPath) const {
   cairo_surface_flush(AsCairo(surface_));
   return cairo_surface_write_to_png(AsCairo(surface_), hostPath.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+Bitmap Surface::ToBitmap() const {
+  Bitmap bmp{width_, height_, std::vector<uint32_t>(static_cast<size_t>(width_) * height_)};
+  const uint8_t* rows = data();
+  for (int y = 0; y < height_; ++y) {
+    std::memcpy(bmp.pixels.data() + static_cast<size_t>(y) * width_, rows + static_cast<size_t>(y) * stride(),
+                static_cast<size_t>(width_) * 4);
+  }
+  return bmp;
 }
 
 IRenderer& MeasuringRenderer() {

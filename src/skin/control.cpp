@@ -179,8 +179,6 @@ void CControlUI::DoEvent(TEventUI& event) {
   if (parent_) parent_->DoEvent(event);
 }
 
-SIZE CControlUI::EstimateSize(SIZE) { return {fixedWidth_, fixedHeight_}; }
-
 CControlUI* CControlUI::FindControlAt(POINT point) {
   if (!visible_ || !mouseEnabled_ || !pos_.Contains(point)) return nullptr;
   return this;

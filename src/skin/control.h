@@ -95,8 +95,6 @@ class CControlUI {
 
   virtual void DoPaint(IRenderer& renderer, const RECT& clip);
   virtual void DoEvent(TEventUI& event);
-  // The size a layout gives this control along its free direction; 0 means "share".
-  virtual SIZE EstimateSize(SIZE available);
   // The deepest visible control at the point that takes the mouse.
   virtual CControlUI* FindControlAt(POINT point);
   virtual CControlUI* FindControlByName(const CDuiString& name);

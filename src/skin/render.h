@@ -65,6 +65,7 @@ class Surface {
   int stride() const;
   std::unique_ptr<IRenderer> CreateRenderer();
   bool WritePng(const std::string& hostPath) const;
+  Bitmap ToBitmap() const;
   void* native() const { return surface_; }
 
  private:

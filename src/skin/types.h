@@ -84,6 +84,5 @@ inline constexpr UINT DT_END_ELLIPSIS = 0x8000;
 inline constexpr const wchar_t* DUI_MSGTYPE_CLICK = L"click";
 inline constexpr const wchar_t* DUI_MSGTYPE_SELECTCHANGED = L"selectchanged";
 inline constexpr const wchar_t* DUI_MSGTYPE_ITEMSELECT = L"itemselect";
-inline constexpr const wchar_t* DUI_MSGTYPE_WINDOWINIT = L"windowinit";
 
 }  // namespace DuiLib

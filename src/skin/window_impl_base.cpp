@@ -119,8 +119,28 @@ std::unique_ptr<Surface> WindowImplBase::RenderNow() {
   RECT rc;
   if (!GetWindowRect(m_hWnd, &rc)) return nullptr;
   auto surface = std::make_unique<Surface>(rc.Width(), rc.Height());
+  PaintOwnerBeneath(*surface, rc);
   m_PaintManager.Render(*surface);
   return surface;
+}
+
+// A see-through window (a mask) shows its owner through it: without a compositor, the
+// owner's picture is painted first.
+void WindowImplBase::PaintOwnerBeneath(Surface& surface, const RECT& rc) {
+  CControlUI* root = m_PaintManager.GetRoot();
+  DWORD alpha = root ? root->GetBkColor() >> 24 : 255;
+  if (alpha == 0 || alpha == 255) return;
+  HWND owner = GetWindowOwner(m_hWnd);
+  WindowRecord* rec = LiveRecord(owner);
+  auto* ownerWindow = rec && rec->queue->IsCurrentThread() ? dynamic_cast<WindowImplBase*>(rec->wnd) : nullptr;
+  if (!ownerWindow) return;
+  auto picture = ownerWindow->RenderNow();
+  if (!picture) return;
+  RECT ownerRect;
+  GetWindowRect(owner, &ownerRect);
+  Bitmap bitmap = picture->ToBitmap();
+  RECT dest{ownerRect.left - rc.left, ownerRect.top - rc.top, ownerRect.right - rc.left, ownerRect.bottom - rc.top};
+  surface.CreateRenderer()->DrawImage(ImageDraw{&bitmap, {}, {}, 255}, dest);
 }
 
 void WindowImplBase::OnIdle() {

@@ -43,6 +43,7 @@ class WindowImplBase : public CWindowWnd, public INotifyUI, public IMessageFilte
   virtual LRESULT OnKeyDown(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
   virtual LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
   virtual DWORD GetStyle() const { return 0; }
+  void PaintOwnerBeneath(Surface& surface, const RECT& rc);
 
   CPaintManagerUI m_PaintManager;
 

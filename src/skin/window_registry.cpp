@@ -213,7 +213,6 @@ bool DestroyWindow(HWND hwnd) {
     {
       std::lock_guard guard(r.lock);
       native = std::move(hwnd->native);
-      hwnd->alive = false;
       hwnd->wnd = nullptr;
       r.live.erase(hwnd);
       std::erase(r.order, hwnd);

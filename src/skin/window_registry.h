@@ -24,7 +24,6 @@ struct WindowRecord {
   DWORD style = 0;
   DWORD exStyle = 0;
   RECT rect;
-  bool alive = true;
   UINT closeCode = 0;
   std::unique_ptr<NativeWindow> native;
 };

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <thread>
 
+#include "skin/image.h"
 #include "skin/skin.h"
 #include "support/skin_machine.h"
+#include "support/temp_dir.h"
 #include "support/test_window.h"
 #include "ui/mask_wnd.h"
 #include "ui/msg_box.h"
@@ -101,7 +104,8 @@ TEST(MsgBox, WithAnOwnerADisabledMaskCoversItWhileTheBoxRuns) {
   std::atomic<int> result{-1};
   std::atomic<HWND> owner{nullptr};
   UiThread ui([&] {
-    testing_support::TestWindow frame(machine, L"frame.xml", testing_support::WindowXml("<Control />", "800,600"));
+    testing_support::TestWindow frame(machine, L"frame.xml",
+                                      testing_support::WindowXml("<Control bkcolor=\"#FFFFFFFF\" />", "800,600"));
     frame.Create(nullptr, L"Tarnvik", WS_VISIBLE, 0, 100, 50, CW_USEDEFAULT, CW_USEDEFAULT);
     owner = frame.GetHWND();
     result = ShowMsgBox1(frame.GetHWND(), L"磁盘容量不足，请检查磁盘空间", L"提示", 0, L"确定");
@@ -119,6 +123,14 @@ TEST(MsgBox, WithAnOwnerADisabledMaskCoversItWhileTheBoxRuns) {
   EXPECT_FALSE(IsWindowEnabled(mask));
   EXPECT_FALSE(IsWindowEnabled(owner));
   EXPECT_EQ(GetWindowOwner(box), owner.load());
+  // The veil darkens the white owner beneath it.
+  testing_support::TempDir dir;
+  std::string shot = (dir.path() / "mask.png").string();
+  ASSERT_TRUE(automation::Capture(mask, shot));
+  std::ifstream file(shot, std::ios::binary);
+  auto picture = DecodePng(std::string(std::istreambuf_iterator<char>(file), {}));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->pixels[10 * picture->width + 10], 0xFF999999u);
   automation::Click(box, L"btn1");
   ui.Join();
   EXPECT_EQ(result, 1);
