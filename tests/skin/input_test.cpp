@@ -108,33 +108,4 @@ TEST_F(InputTest, PressingARowSelectsItThroughItsLabels) {
   EXPECT_EQ(Finish(), (std::vector<std::wstring>{L"itemselect:list:0:-1", L"itemselect:list:1:0"}));
 }
 
-TEST(List, SelectItemRules) {
-  CPaintManagerUI manager;
-  auto* list = new CListUI;
-  for (int i = 0; i < 3; ++i) {
-    auto* row = new CListContainerElementUI;
-    row->SetFixedHeight(30);
-    list->Add(row);
-  }
-  manager.AttachDialog(list);
-  struct Recorder : INotifyUI {
-    void Notify(TNotifyUI& msg) override { seen.push_back({static_cast<int>(msg.wParam), static_cast<int>(msg.lParam)}); }
-    std::vector<std::pair<int, int>> seen;
-  } recorder;
-  manager.AddNotifier(&recorder);
-
-  EXPECT_TRUE(list->SelectItem(1));
-  EXPECT_TRUE(list->SelectItem(1));   // the selected row: true, no notification
-  EXPECT_FALSE(list->SelectItem(3));  // beyond the list: none selected
-  EXPECT_EQ(list->GetCurSel(), -1);
-  EXPECT_FALSE(static_cast<CListContainerElementUI*>(list->GetItemAt(1))->IsSelected());
-  list->GetItemAt(2)->SetEnabled(false);
-  EXPECT_FALSE(list->SelectItem(2));  // the row refuses
-  EXPECT_EQ(list->GetCurSel(), -1);
-  EXPECT_TRUE(list->SelectItem(0));
-  list->RemoveAt(0);
-  EXPECT_EQ(list->GetCurSel(), -1);
-  EXPECT_EQ(recorder.seen, (std::vector<std::pair<int, int>>{{1, -1}, {0, -1}}));
-}
-
 }  // namespace

@@ -60,6 +60,36 @@ TEST(OsListUI, IsAListWithoutHeaderUnderItsOwnNames) {
   EXPECT_FALSE(list.IsHeaderShown());
 }
 
+TEST(OsListUI, RowSelectionRules) {
+  CPaintManagerUI manager;
+  auto* list = new COsListUI;
+  for (int i = 0; i < 3; ++i) list->Add(new COsListItem1(L"Windows", L"2024-01-01", 0, L"", 0));
+  manager.AttachDialog(list);
+  struct Recorder : INotifyUI {
+    void Notify(TNotifyUI& msg) override { seen.push_back({static_cast<int>(msg.wParam), static_cast<int>(msg.lParam)}); }
+    std::vector<std::pair<int, int>> seen;
+  } recorder;
+  manager.AddNotifier(&recorder);
+
+  EXPECT_TRUE(list->SelectItem(1));
+  EXPECT_TRUE(list->SelectItem(1));   // the selected row: true, no notification
+  EXPECT_FALSE(list->SelectItem(3));  // beyond the list: none selected
+  EXPECT_EQ(list->GetCurSel(), -1);
+  EXPECT_FALSE(static_cast<COsListItem1*>(list->GetItemAt(1))->IsSelected());
+  list->GetItemAt(2)->SetEnabled(false);
+  EXPECT_FALSE(list->SelectItem(2));  // the row refuses
+  EXPECT_EQ(list->GetCurSel(), -1);
+  EXPECT_TRUE(list->SelectItem(0));
+  list->RemoveAt(0);
+  EXPECT_EQ(list->GetCurSel(), -1);
+  // A new selection is scrolled into view.
+  list->GetItemAt(1)->SetEnabled(true);
+  list->SetPos(RECT{0, 0, 640, 70});
+  EXPECT_TRUE(list->SelectItem(1));
+  EXPECT_EQ(list->GetScrollPos(), 70);
+  EXPECT_EQ(recorder.seen, (std::vector<std::pair<int, int>>{{1, -1}, {0, -1}, {1, -1}}));
+}
+
 TEST(OsListItem1, StatusBadgeFollowsTheEntryState) {
   struct Case {
     int state;
