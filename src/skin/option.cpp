@@ -20,6 +20,7 @@ void COptionUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
 }
 
 void COptionUI::SetGroup(const CDuiString& group) {
+  if (DeferToUiThread([this, group] { SetGroup(group); })) return;
   if (manager_ && !group_.empty()) manager_->RemoveOptionGroup(group_, this);
   group_ = group;
   if (manager_ && !group_.empty()) manager_->AddOptionGroup(group_, this);
