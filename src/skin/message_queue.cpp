@@ -48,6 +48,30 @@ void ThreadQueue::WakeAll() {
   }
 }
 
+bool ThreadQueue::CancelSendsFrom(std::thread::id sender) {
+  std::vector<std::shared_ptr<ThreadQueue>> queues;
+  {
+    std::lock_guard guard(allQueuesLock);
+    for (auto& weak : AllQueues()) {
+      if (auto q = weak.lock()) queues.push_back(q);
+    }
+  }
+  bool released = false;
+  for (auto& q : queues) released = q->CancelCallsOf(sender) || released;
+  return released;
+}
+
+bool ThreadQueue::CancelCallsOf(std::thread::id sender) {
+  std::lock_guard guard(lock_);
+  size_t released = std::erase_if(calls_, [&](const std::shared_ptr<Call>& call) {
+    if (call->sender != sender) return false;
+    call->abandoned = true;
+    return true;
+  });
+  callDone_.notify_all();
+  return released > 0;
+}
+
 ThreadQueue::ThreadQueue() : owner_(std::this_thread::get_id()), wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 ThreadQueue::~ThreadQueue() {
@@ -95,6 +119,7 @@ bool ThreadQueue::SendTask(std::function<void()> task, bool whenIdle) {
   }
   auto call = std::make_shared<Call>();
   call->task = std::move(task);
+  call->sender = std::this_thread::get_id();
   call->whenIdle = whenIdle;
   std::unique_lock guard(lock_);
   if (closed_) return false;

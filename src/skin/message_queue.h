@@ -23,6 +23,10 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // The calling thread's queue, made on first use and closed when the thread ends.
   static std::shared_ptr<ThreadQueue> ForCurrentThread();
   static void WakeAll();
+  // Releases the sends that `sender` is waiting in now, unhandled (SendMessage answers
+  // 0); true when there was one. A thread that stops a worker calls it while it waits
+  // for the worker, so that a worker waiting on this very thread can end.
+  static bool CancelSendsFrom(std::thread::id sender);
 
   ThreadQueue();
   ~ThreadQueue();
@@ -66,6 +70,7 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   };
   struct Call {
     std::function<void()> task;
+    std::thread::id sender;
     bool whenIdle = false;
     bool done = false;
     bool abandoned = false;
@@ -86,6 +91,7 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   void AnswerIdleCalls();
   void WaitForWork();
   void Close();
+  bool CancelCallsOf(std::thread::id sender);
   friend struct QueueHolder;
 
   const std::thread::id owner_;

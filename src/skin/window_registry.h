@@ -40,6 +40,8 @@ bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 // Runs `task` on the window's thread and waits (see ThreadQueue::SendTask).
 bool RunOnWindowThread(HWND hwnd, const std::function<void()>& task, bool whenIdle = false);
+// Gives up the SendMessage calls `sender` is waiting in (see ThreadQueue::CancelSendsFrom).
+inline bool CancelSendsFrom(std::thread::id sender) { return ThreadQueue::CancelSendsFrom(sender); }
 bool SetTimer(HWND hwnd, UINT_PTR id, UINT periodMs);
 bool KillTimer(HWND hwnd, UINT_PTR id);
 bool EnableWindow(HWND hwnd, bool enable);

@@ -129,6 +129,31 @@ TEST(Window, SendMessageFromAWorkerWaitsUntilTheUiThreadHandledIt) {
   EXPECT_EQ(handler, w.uiThread);
 }
 
+// The UI thread stops a worker that is waiting in a SendMessage to it: the send is given
+// up, so the worker can end while the UI thread waits for it.
+TEST(Window, ASendOfAWorkerBeingStoppedIsGivenUp) {
+  TempMachine machine;
+  std::atomic<bool> handled{false};
+  ModalWindow w(machine, [&](TestWindow& win) {
+    win.onMessage = [&](UINT msg, WPARAM) -> LRESULT {
+      if (msg == 3024) handled = true;
+      return 1;
+    };
+  });
+  std::atomic<LRESULT> answer{-1};
+  RunOnWindowThread(w.hwnd, [&] {
+    // On the UI thread, which is busy here and cannot serve the worker's send.
+    std::thread worker([&] { answer = SendMessage(w.hwnd, 3024); });
+    while (!CancelSendsFrom(worker.get_id())) std::this_thread::yield();  // until the send is queued
+    worker.join();
+  });
+  EXPECT_EQ(answer, 0);
+  automation::WaitIdle(w.hwnd);
+  EXPECT_FALSE(handled);
+  PostMessage(w.hwnd, WM_CLOSE, 0);
+  w.ui.Join();
+}
+
 TEST(Window, MessagesToAClosedWindowFailWithoutWaiting) {
   TempMachine machine;
   ModalWindow w(machine);
