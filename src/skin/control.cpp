@@ -165,10 +165,10 @@ void CControlUI::PaintBorder(IRenderer& renderer) { renderer.DrawBorder(pos_, bo
 
 bool CControlUI::DrawImage(IRenderer& renderer, const CDuiString& image, const RECT& dest) {
   if (image.empty() || !manager_) return false;
-  ImageSpec spec = ParseImageSpec(image);
-  const Bitmap* bitmap = manager_->GetImage(spec.file);
+  ImageAttribute attribute = ParseImageAttribute(image);
+  const Bitmap* bitmap = manager_->GetImage(attribute.file);
   if (!bitmap) return false;
-  renderer.DrawImage(ImageDraw{bitmap, spec.source, spec.corner, spec.fade}, dest.IsEmpty() ? pos_ : dest);
+  renderer.DrawImage(ImageDraw{bitmap, attribute.source, attribute.corner, attribute.fade}, dest.IsEmpty() ? pos_ : dest);
   return true;
 }
 

@@ -38,7 +38,7 @@ void CGifAnimUI::Restart() {
   Invalidate();
   if (!manager_) return;
   manager_->KillTimer(this, kFrameTimer);
-  const auto* frames = manager_->GetGif(ParseImageSpec(GetBkImage()).file);
+  const auto* frames = manager_->GetGif(ParseImageAttribute(GetBkImage()).file);
   if (frames && frames->size() > 1) manager_->SetTimer(this, kFrameTimer, (*frames)[0].delayMs);
 }
 
@@ -47,7 +47,7 @@ void CGifAnimUI::DoEvent(TEventUI& event) {
     CControlUI::DoEvent(event);
     return;
   }
-  const auto* frames = manager_ ? manager_->GetGif(ParseImageSpec(GetBkImage()).file) : nullptr;
+  const auto* frames = manager_ ? manager_->GetGif(ParseImageAttribute(GetBkImage()).file) : nullptr;
   if (!frames || frames->empty()) return;
   frame_ = (frame_ + 1) % frames->size();
   manager_->SetTimer(this, kFrameTimer, (*frames)[frame_].delayMs);
@@ -56,14 +56,14 @@ void CGifAnimUI::DoEvent(TEventUI& event) {
 
 void CGifAnimUI::PaintBkImage(IRenderer& renderer) {
   if (!manager_) return;
-  ImageSpec spec = ParseImageSpec(GetBkImage());
-  const auto* frames = manager_->GetGif(spec.file);
+  ImageAttribute attribute = ParseImageAttribute(GetBkImage());
+  const auto* frames = manager_->GetGif(attribute.file);
   if (!frames || frames->empty()) {
     CControlUI::PaintBkImage(renderer);
     return;
   }
   const Bitmap& bitmap = (*frames)[frame_ % frames->size()].bitmap;
-  renderer.DrawImage(ImageDraw{&bitmap, spec.source, spec.corner, spec.fade}, pos_);
+  renderer.DrawImage(ImageDraw{&bitmap, attribute.source, attribute.corner, attribute.fade}, pos_);
 }
 
 }  // namespace DuiLib

@@ -48,17 +48,17 @@ bool IsGif(const std::string& bytes) { return bytes.compare(0, 3, "GIF") == 0; }
 
 }  // namespace
 
-ImageSpec ParseImageSpec(const CDuiString& text) {
-  ImageSpec spec;
+ImageAttribute ParseImageAttribute(const CDuiString& text) {
+  ImageAttribute attribute;
   if (text.find(L'\'') == CDuiString::npos) {
-    spec.file = text;
-    return spec;
+    attribute.file = text;
+    return attribute;
   }
-  spec.file = QuotedValue(text, L"file").value_or(L"");
-  if (auto v = QuotedValue(text, L"source")) spec.source = ParseRect(*v);
-  if (auto v = QuotedValue(text, L"corner")) spec.corner = ParseRect(*v);
-  if (auto v = QuotedValue(text, L"fade")) spec.fade = static_cast<BYTE>(std::clamp(ParseInt(*v), 0, 255));
-  return spec;
+  attribute.file = QuotedValue(text, L"file").value_or(L"");
+  if (auto v = QuotedValue(text, L"source")) attribute.source = ParseRect(*v);
+  if (auto v = QuotedValue(text, L"corner")) attribute.corner = ParseRect(*v);
+  if (auto v = QuotedValue(text, L"fade")) attribute.fade = static_cast<BYTE>(std::clamp(ParseInt(*v), 0, 255));
+  return attribute;
 }
 
 std::optional<Bitmap> DecodePng(const std::string& bytes) {

@@ -11,7 +11,7 @@
 
 namespace DuiLib {
 
-struct ImageSpec {
+struct ImageAttribute {
   CDuiString file;
   RECT source;
   RECT corner;
@@ -19,7 +19,7 @@ struct ImageSpec {
 };
 
 // Empty text gives an empty file name (no image).
-ImageSpec ParseImageSpec(const CDuiString& text);
+ImageAttribute ParseImageAttribute(const CDuiString& text);
 
 std::optional<Bitmap> DecodePng(const std::string& bytes);
 

@@ -15,7 +15,7 @@ namespace {
 
 using namespace DuiLib;
 
-TEST(ImageSpec, PlainNamesAndQuotedParts) {
+TEST(ImageAttribute, PlainNamesAndQuotedFields) {
   struct Case {
     const wchar_t* text;
     const wchar_t* file;
@@ -30,11 +30,11 @@ TEST(ImageSpec, PlainNamesAndQuotedParts) {
       {L"", L"", {}, {}, 255},
   };
   for (const Case& c : cases) {
-    ImageSpec spec = ParseImageSpec(c.text);
-    EXPECT_EQ(spec.file, c.file);
-    EXPECT_EQ(spec.source, c.source);
-    EXPECT_EQ(spec.corner, c.corner);
-    EXPECT_EQ(spec.fade, c.fade);
+    ImageAttribute attribute = ParseImageAttribute(c.text);
+    EXPECT_EQ(attribute.file, c.file);
+    EXPECT_EQ(attribute.source, c.source);
+    EXPECT_EQ(attribute.corner, c.corner);
+    EXPECT_EQ(attribute.fade, c.fade);
   }
 }
 

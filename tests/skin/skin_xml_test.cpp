@@ -24,7 +24,7 @@ std::unique_ptr<CControlUI> Build(const std::string& xml, IDialogBuilderCallback
   return std::unique_ptr<CControlUI>(builder.CreateFromText(xml, callback, manager));
 }
 
-TEST(SkinXml, AttributesOfTheWindowParts) {
+TEST(SkinXml, AttributesOfAWindowAndItsControls) {
   CPaintManagerUI manager;
   auto root = Build(R"(<Window size="420,220" caption="0,0,0,40">
       <Font id="2" name="宋体" size="16" bold="true" />
