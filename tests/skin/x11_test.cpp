@@ -11,6 +11,7 @@
 #include <string>
 
 #include "skin/skin.h"
+#include "support/run_program.h"
 #include "support/skin_machine.h"
 #include "ui/msg_box.h"
 
@@ -36,17 +37,6 @@ bool OnPath(const std::string& program) {
     start = end + 1;
   }
   return false;
-}
-
-int RunProgram(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // An X server of its own for the test, on a display number no other server holds.
@@ -122,7 +112,7 @@ TEST(X11, AMessageBoxIsShownAndClickedInARealWindow) {
   uint32_t shown = ScreenPixel(server.display(), x, y + 10);
   EXPECT_EQ(shown, 0x28c67au) << std::hex << shown << ": the green button is on the screen";
 
-  ASSERT_EQ(RunProgram({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}), 0);
+  ASSERT_EQ(testing_support::RunProgram({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}), 0);
   ui.Join();
   EXPECT_EQ(result, 1);
   SetDisplayMode(DisplayMode::Headless);

@@ -1,9 +1,6 @@
 // tarnvikctl shot, run as a process: each window it knows comes out as a PNG of the
 // window's size.
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,25 +8,15 @@
 #include <vector>
 
 #include "skin/image.h"
+#include "support/run_program.h"
 #include "support/skin_machine.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
 int RunShot(std::vector<std::string> args) {
-  std::string program = TARNVIK_BIN_DIR "/tarnvikctl";
-  std::vector<char*> argv{program.data()};
-  std::string shot = "shot";
-  argv.push_back(shot.data());
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  args.insert(args.begin(), {TARNVIK_BIN_DIR "/tarnvikctl", "shot"});
+  return testing_support::RunProgram(args);
 }
 
 std::optional<DuiLib::Bitmap> ReadPng(const std::filesystem::path& path) {
