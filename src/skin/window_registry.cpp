@@ -168,6 +168,13 @@ bool MoveWindow(HWND hwnd, const RECT& rect) {
   return true;
 }
 
+void NoteWindowMoved(HWND hwnd, int left, int top) {
+  WithRecord(hwnd, [&](WindowRecord& rec) {
+    rec.rect = RECT{left, top, left + rec.rect.Width(), top + rec.rect.Height()};
+    return true;
+  });
+}
+
 DWORD GetWindowStyle(HWND hwnd) {
   return WithRecord(hwnd, [](WindowRecord& rec) { return rec.style; });
 }

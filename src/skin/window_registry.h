@@ -50,6 +50,8 @@ bool IsWindowVisible(HWND hwnd);
 bool ShowWindow(HWND hwnd, bool show);
 bool GetWindowRect(HWND hwnd, RECT* rect);
 bool MoveWindow(HWND hwnd, const RECT& rect);
+// The display moved the window (the user dragged it): only the recorded place changes.
+void NoteWindowMoved(HWND hwnd, int left, int top);
 DWORD GetWindowStyle(HWND hwnd);
 void SetWindowStyle(HWND hwnd, DWORD style);
 HWND GetWindowOwner(HWND hwnd);

@@ -15,6 +15,7 @@
 #include "skin/native_window.h"
 #include "skin/paint_manager.h"
 #include "skin/render.h"
+#include "skin/window_impl_base.h"
 #include "skin/window_registry.h"
 
 namespace DuiLib {
@@ -46,6 +47,7 @@ class Connection {
   }
 
   void Pump();
+  bool StartCaptionDrag(HWND hwnd, const XButtonEvent& press);
 
   Display* display_;
   Atom deleteAtom_ = 0;
@@ -69,6 +71,11 @@ class X11Window : public NativeWindow {
     Xutf8SetWMProperties(display_, window_, name.c_str(), name.c_str(), nullptr, 0, nullptr, nullptr, nullptr);
     Atom wmDelete = connection.deleteAtom();
     XSetWMProtocols(display_, window_, &wmDelete, 1);
+    // The skin draws the whole window, title bar included: no frame from the window manager.
+    long motifHints[5] = {2 /* decorations */, 0, 0 /* none */, 0, 0};
+    Atom motif = XInternAtom(display_, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display_, window_, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(motifHints), 5);
     FixSize(rect);
     gc_ = XCreateGC(display_, window_, 0, nullptr);
     connection.Add(window_, hwnd);
@@ -132,6 +139,39 @@ class X11Window : public NativeWindow {
   XImage* image_ = nullptr;
 };
 
+// A press on the caption band, off any button, moves the window: the window manager
+// takes the drag over. True when it did.
+bool Connection::StartCaptionDrag(HWND hwnd, const XButtonEvent& press) {
+  WindowRecord* rec = LiveRecord(hwnd);
+  auto* window = rec ? dynamic_cast<WindowImplBase*>(rec->wnd) : nullptr;
+  if (!window) return false;
+  CPaintManagerUI& pm = window->GetPaintManager();
+  RECT caption = pm.GetCaptionRect();
+  RECT rc;
+  GetWindowRect(hwnd, &rc);
+  POINT pt{press.x, press.y};
+  if (caption.bottom <= 0 || pt.y >= caption.bottom || pt.x < caption.left || pt.x >= rc.Width() - caption.right) {
+    return false;
+  }
+  pm.UpdateLayout();
+  CControlUI* hit = pm.FindControl(pt);
+  if (hit && hit->GetInterface(L"Button")) return false;
+  XUngrabPointer(display_, CurrentTime);
+  XEvent move{};
+  move.xclient.type = ClientMessage;
+  move.xclient.window = press.window;
+  move.xclient.message_type = XInternAtom(display_, "_NET_WM_MOVERESIZE", False);
+  move.xclient.format = 32;
+  move.xclient.data.l[0] = press.x_root;
+  move.xclient.data.l[1] = press.y_root;
+  move.xclient.data.l[2] = 8;  // move
+  move.xclient.data.l[3] = Button1;
+  move.xclient.data.l[4] = 1;  // from an application
+  XSendEvent(display_, DefaultRootWindow(display_), False, SubstructureRedirectMask | SubstructureNotifyMask, &move);
+  XFlush(display_);
+  return true;
+}
+
 void Connection::Pump() {
   while (XPending(display_)) {
     XEvent event;
@@ -150,6 +190,7 @@ void Connection::Pump() {
         DispatchWindowMessage(hwnd, WM_MOUSELEAVE, 0, 0);
         break;
       case ButtonPress: {
+        if (event.xbutton.button == Button1 && StartCaptionDrag(hwnd, event.xbutton)) break;
         LPARAM at = MakePointParam(event.xbutton.x, event.xbutton.y);
         if (event.xbutton.button == Button1) DispatchWindowMessage(hwnd, WM_LBUTTONDOWN, 0, at);
         if (event.xbutton.button == Button3) DispatchWindowMessage(hwnd, WM_RBUTTONDOWN, 0, at);
@@ -168,6 +209,12 @@ void Connection::Pump() {
         if (key == XK_Return) DispatchWindowMessage(hwnd, WM_KEYDOWN, VK_RETURN, 0);
         break;
       }
+      case ConfigureNotify:
+        // The window manager tells a move with a synthetic event in root coordinates;
+        // the window's place is then where the user put it.
+        if (!event.xconfigure.send_event) break;
+        NoteWindowMoved(hwnd, event.xconfigure.x, event.xconfigure.y);
+        break;
       case ClientMessage:
         if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom_) PostMessage(hwnd, WM_CLOSE, 0, 0);
         break;
