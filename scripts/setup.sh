@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git curl openssl ca-certificates time
   libcurl4-openssl-dev libssl-dev libjsoncpp-dev libboost-dev libboost-filesystem-dev
-  libgtest-dev libgmock-dev libcpp-httplib-dev libpugixml-dev
+  libgtest-dev libgmock-dev libcpp-httplib-dev libpugixml-dev libbenchmark-dev
+  libcairo2-dev libpango1.0-dev libx11-dev libgif-dev fonts-wqy-microhei xvfb xdotool
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386
 )
 

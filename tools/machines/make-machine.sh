@@ -24,3 +24,7 @@ if [ -f "$library" ]; then
 else
   echo "make-machine: $library not found: the machine has no download library" >&2
 fi
+
+# The program's skins lie in its folder, as the installer puts them there.
+mkdir -p "$machine/drives/$drive$folder"
+cp -r "$(dirname "$0")/../../skin" "$machine/drives/$drive$folder/skin"

@@ -1,0 +1,22 @@
+#include "skin/native_window.h"
+
+#include <atomic>
+
+namespace DuiLib {
+
+std::unique_ptr<NativeWindow> CreateX11Window(HWND hwnd, const std::wstring& title, const RECT& rect);
+
+namespace {
+std::atomic<DisplayMode> mode{DisplayMode::Headless};
+}
+
+void SetDisplayMode(DisplayMode newMode) { mode = newMode; }
+
+DisplayMode CurrentDisplayMode() { return mode; }
+
+std::unique_ptr<NativeWindow> CreateNativeWindow(HWND hwnd, const std::wstring& title, const RECT& rect) {
+  if (mode == DisplayMode::Headless) return nullptr;
+  return CreateX11Window(hwnd, title, rect);
+}
+
+}  // namespace DuiLib

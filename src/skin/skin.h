@@ -1,0 +1,21 @@
+#pragma once
+// The skinned-window library, whole.
+
+#include "skin/automation.h"
+#include "skin/button.h"
+#include "skin/clock.h"
+#include "skin/container.h"
+#include "skin/dialog_builder.h"
+#include "skin/gif_anim.h"
+#include "skin/label.h"
+#include "skin/layouts.h"
+#include "skin/list.h"
+#include "skin/native_window.h"
+#include "skin/option.h"
+#include "skin/paint_manager.h"
+#include "skin/progress.h"
+#include "skin/render_engine.h"
+#include "skin/web_browser.h"
+#include "skin/window.h"
+#include "skin/window_impl_base.h"
+#include "skin/window_registry.h"

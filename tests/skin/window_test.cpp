@@ -1,0 +1,189 @@
+// Windows: modal runs and their close codes, nesting, timers, messages across threads,
+// disabled windows.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "skin/skin.h"
+#include "support/skin_machine.h"
+#include "support/test_window.h"
+
+namespace {
+
+using namespace DuiLib;
+using testing_support::TempMachine;
+using testing_support::TestWindow;
+using testing_support::UiThread;
+using testing_support::WindowXml;
+
+const std::string kButtonWindow = WindowXml(
+    "<VerticalLayout bkcolor=\"#FFFFFFFF\"><Button name=\"btn\" height=\"40\" text=\"按钮\" /><Control /></VerticalLayout>");
+
+// Runs a TestWindow modally on its own thread; `result` receives the modal result.
+struct ModalWindow {
+  ModalWindow(TempMachine& machine, std::function<void(TestWindow&)> setUp = {}, std::wstring cls = L"TestWindow")
+      : ui([this, &machine, setUp, cls] {
+          TestWindow w(machine, cls + L".xml", kButtonWindow, cls);
+          if (setUp) setUp(w);
+          w.Create(nullptr, L"test", WS_VISIBLE, 0);
+          uiThread = std::this_thread::get_id();
+          result = static_cast<int>(w.ShowModal());
+          notes = w.notes;
+          timerIds = w.timerIds;
+        }),
+        hwnd(automation::WaitForWindowOfClass(cls)) {}
+
+  std::atomic<int> result{-1};
+  std::thread::id uiThread;
+  std::vector<std::wstring> notes;
+  std::vector<UINT_PTR> timerIds;
+  UiThread ui;
+  HWND hwnd;
+};
+
+TEST(Window, ShowModalReturnsTheCodeOfTheClose) {
+  struct Case {
+    UINT closeCode;
+  };
+  for (Case c : {Case{0}, Case{1}, Case{7}}) {
+    TempMachine machine;
+    ModalWindow w(machine);
+    ASSERT_NE(w.hwnd, nullptr);
+    PostMessage(w.hwnd, WM_CLOSE, c.closeCode, 0);
+    w.ui.Join();
+    EXPECT_EQ(w.result, static_cast<int>(c.closeCode));
+    EXPECT_FALSE(IsWindow(w.hwnd));
+  }
+}
+
+TEST(Window, ModalRunsNestAndTheOwnerIsDisabledMeanwhile) {
+  TempMachine machine;
+  std::atomic<int> inner{-1};
+  ModalWindow outer(machine, [&](TestWindow& w) {
+    w.onMessage = [&machine, &inner, &w](UINT, WPARAM) -> LRESULT {
+      TestWindow dialog(machine, L"Inner.xml", kButtonWindow, L"Inner");
+      dialog.Create(w.GetHWND(), L"inner", WS_VISIBLE, 0);
+      inner = static_cast<int>(dialog.ShowModal());
+      return 0;
+    };
+  });
+  PostMessage(outer.hwnd, 3001);
+  HWND dialog = automation::WaitForWindowOfClass(L"Inner");
+  ASSERT_NE(dialog, nullptr);
+  automation::WaitIdle(dialog);
+  EXPECT_FALSE(IsWindowEnabled(outer.hwnd));
+  EXPECT_EQ(GetWindowOwner(dialog), outer.hwnd);
+  PostMessage(dialog, WM_CLOSE, 5);
+  automation::WaitIdle(outer.hwnd);
+  EXPECT_EQ(inner, 5);
+  EXPECT_TRUE(IsWindowEnabled(outer.hwnd));
+  EXPECT_TRUE(IsWindow(outer.hwnd));
+  PostMessage(outer.hwnd, WM_CLOSE, 9);
+  outer.ui.Join();
+  EXPECT_EQ(outer.result, 9);
+}
+
+TEST(Window, TimersFireAsWmTimerWhenTheirPeriodHasPassed) {
+  ManualClock clock;
+  TempMachine machine;
+  ModalWindow w(machine);
+  ASSERT_TRUE(SetTimer(w.hwnd, 7, 1000));
+  clock.Advance(999);
+  automation::WaitIdle(w.hwnd);
+  clock.Advance(1);
+  automation::WaitIdle(w.hwnd);
+  clock.Advance(1000);
+  automation::WaitIdle(w.hwnd);
+  ASSERT_TRUE(KillTimer(w.hwnd, 7));
+  clock.Advance(5000);
+  automation::WaitIdle(w.hwnd);
+  PostMessage(w.hwnd, WM_CLOSE, 0);
+  w.ui.Join();
+  EXPECT_EQ(w.timerIds, (std::vector<UINT_PTR>{7, 7}));
+}
+
+TEST(Window, SendMessageFromAWorkerWaitsUntilTheUiThreadHandledIt) {
+  TempMachine machine;
+  std::vector<int> handledOn;  // written by the UI thread only
+  std::thread::id handler;
+  ModalWindow w(machine, [&](TestWindow& win) {
+    win.onMessage = [&](UINT msg, WPARAM wParam) -> LRESULT {
+      handler = std::this_thread::get_id();
+      handledOn.push_back(static_cast<int>(wParam));
+      return msg == 3024 ? 77 : 0;
+    };
+  });
+  LRESULT answer = 0;
+  std::vector<int> seenByWorker;
+  std::thread worker([&] {
+    answer = SendMessage(w.hwnd, 3024, 11, 0);
+    seenByWorker = handledOn;  // the handler has run: its writes are visible here
+  });
+  worker.join();
+  EXPECT_EQ(answer, 77);
+  EXPECT_EQ(seenByWorker, std::vector<int>{11});
+  PostMessage(w.hwnd, WM_CLOSE, 0);
+  w.ui.Join();
+  EXPECT_EQ(handler, w.uiThread);
+}
+
+// The UI thread stops a worker that is waiting in a SendMessage to it: the send is given
+// up, so the worker can end while the UI thread waits for it.
+TEST(Window, ASendOfAWorkerBeingStoppedIsGivenUp) {
+  TempMachine machine;
+  std::atomic<bool> handled{false};
+  ModalWindow w(machine, [&](TestWindow& win) {
+    win.onMessage = [&](UINT msg, WPARAM) -> LRESULT {
+      if (msg == 3024) handled = true;
+      return 1;
+    };
+  });
+  std::atomic<LRESULT> answer{-1};
+  RunOnWindowThread(w.hwnd, [&] {
+    // On the UI thread, which is busy here and cannot serve the worker's send.
+    std::thread worker([&] { answer = SendMessage(w.hwnd, 3024); });
+    while (!CancelSendsFrom(worker.get_id())) std::this_thread::yield();  // until the send is queued
+    worker.join();
+  });
+  EXPECT_EQ(answer, 0);
+  automation::WaitIdle(w.hwnd);
+  EXPECT_FALSE(handled);
+  PostMessage(w.hwnd, WM_CLOSE, 0);
+  w.ui.Join();
+}
+
+TEST(Window, MessagesToAClosedWindowFailWithoutWaiting) {
+  TempMachine machine;
+  ModalWindow w(machine);
+  HWND gone = w.hwnd;
+  PostMessage(gone, WM_CLOSE, 0);
+  w.ui.Join();
+  EXPECT_FALSE(PostMessage(gone, 3001));
+  EXPECT_EQ(SendMessage(gone, 3001), 0);
+  EXPECT_FALSE(SetTimer(gone, 1, 100));
+}
+
+TEST(Window, ADisabledWindowTakesNoInput) {
+  TempMachine machine;
+  ModalWindow w(machine);
+  EnableWindow(w.hwnd, false);
+  EXPECT_FALSE(automation::Click(w.hwnd, L"btn"));
+  EnableWindow(w.hwnd, true);
+  EXPECT_TRUE(automation::Click(w.hwnd, L"btn"));
+  PostMessage(w.hwnd, WM_CLOSE, 0);
+  w.ui.Join();
+  EXPECT_EQ(w.notes, std::vector<std::wstring>{L"click:btn"});
+}
+
+TEST(Window, EscapeClosesAndThePostedCloseCarriesZero) {
+  TempMachine machine;
+  ModalWindow w(machine);
+  automation::WaitIdle(w.hwnd);
+  PostMessage(w.hwnd, WM_KEYDOWN, VK_ESCAPE);
+  w.ui.Join();
+  EXPECT_EQ(w.result, 0);
+}
+
+}  // namespace

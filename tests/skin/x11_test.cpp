@@ -1,0 +1,121 @@
+// A real X window under Xvfb, clicked with xdotool: the display path end to end.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+
+#include "skin/skin.h"
+#include "support/run_program.h"
+#include "support/skin_machine.h"
+#include "ui/msg_box.h"
+
+// Last: Xlib's macros would clash with the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace DuiLib;
+
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return false;
+}
+
+// An X server of its own for the test, on a display number no other server holds.
+class Xvfb {
+ public:
+  Xvfb() {
+    int number = 100 + getpid() % 500;
+    while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
+    std::string display = ":" + std::to_string(number);
+    const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp", nullptr};
+    if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+      pid_ = 0;
+      return;
+    }
+    // Wait for the server to take connections; it may also fail to start at all.
+    for (int tries = 0; tries < 200; ++tries) {
+      if (Display* dpy = XOpenDisplay(display.c_str())) {
+        XCloseDisplay(dpy);
+        display_ = display;
+        return;
+      }
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+        pid_ = 0;
+        return;
+      }
+      usleep(50 * 1000);
+    }
+  }
+  ~Xvfb() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = 0;
+  std::string display_;
+};
+
+// The colour the screen shows at a point, read back from the X server.
+uint32_t ScreenPixel(const std::string& display, int x, int y) {
+  Display* dpy = XOpenDisplay(display.c_str());
+  if (!dpy) return 0;
+  XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), x, y, 1, 1, AllPlanes, ZPixmap);
+  uint32_t pixel = image ? static_cast<uint32_t>(XGetPixel(image, 0, 0)) : 0;
+  if (image) XDestroyImage(image);
+  XCloseDisplay(dpy);
+  return pixel & 0xFFFFFF;
+}
+
+TEST(X11, AMessageBoxIsShownAndClickedInARealWindow) {
+  if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+  Xvfb server;
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  setenv("DISPLAY", server.display().c_str(), 1);
+  SetDisplayMode(DisplayMode::X11);
+
+  testing_support::SkinMachine machine;
+  std::atomic<int> result{-1};
+  testing_support::UiThread ui([&] { result = ShowMsgBox1(nullptr, L"请检查网络是否正确连接！", L"提示", 0, L"确定"); });
+  HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_NE(box, nullptr);
+  automation::WaitIdle(box);  // shown and painted
+  RECT window;
+  ASSERT_TRUE(GetWindowRect(box, &window));
+  auto button = automation::Inspect(box, L"btn1");
+  ASSERT_TRUE(button);
+  int x = window.left + (button->pos.left + button->pos.right) / 2;
+  int y = window.top + (button->pos.top + button->pos.bottom) / 2;
+
+  uint32_t shown = ScreenPixel(server.display(), x, y + 10);
+  EXPECT_EQ(shown, 0x28c67au) << std::hex << shown << ": the green button is on the screen";
+
+  ASSERT_EQ(testing_support::RunProgram({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}), 0);
+  ui.Join();
+  EXPECT_EQ(result, 1);
+  SetDisplayMode(DisplayMode::Headless);
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+#pragma once
+// A temporary machine whose program folder holds the repository's skin folder, as the
+// installed program has it, and a thread to run windows on.
+
+#include <functional>
+#include <thread>
+
+#include "support/temp_machine.h"
+
+namespace testing_support {
+
+class SkinMachine : public TempMachine {
+ public:
+  SkinMachine();
+};
+
+// Runs `body` on a thread of its own, as a program's UI thread, and joins it at the end
+// of the scope (or at Join).
+class UiThread {
+ public:
+  explicit UiThread(std::function<void()> body) : thread_(std::move(body)) {}
+  ~UiThread() { Join(); }
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+};
+
+}  // namespace testing_support

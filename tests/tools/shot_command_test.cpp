@@ -1,0 +1,63 @@
+// tarnvikctl shot, run as a process: each window it knows comes out as a PNG of the
+// window's size.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "skin/image.h"
+#include "support/run_program.h"
+#include "support/skin_machine.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+int RunShot(std::vector<std::string> args) {
+  args.insert(args.begin(), {TARNVIK_BIN_DIR "/tarnvikctl", "shot"});
+  return testing_support::RunProgram(args);
+}
+
+std::optional<DuiLib::Bitmap> ReadPng(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return DuiLib::DecodePng(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+
+TEST(ShotCommand, EveryWindowComesOutAtItsSize) {
+  struct Case {
+    std::vector<std::string> args;
+    int width, height;
+  };
+  const std::vector<Case> cases = {
+      {{"msgbox1", "--text", "请检查网络是否正确连接！", "--icon", "3"}, 360, 212},
+      {{"msgbox2", "--button1", "解锁教程", "--button2", "我已解锁", "--style2", "0"}, 475, 212},
+      {{"tishi", "--countdown", "2"}, 460, 290},
+      {{"oslist"}, 680, 320},
+      {{"reselect"}, 680, 236},
+      {{"task"}, 680, 140},
+      {{"task", "--backup", "E:\\beifenshuju"}, 680, 240},
+  };
+  testing_support::TempDir dir;
+  for (const Case& c : cases) {
+    std::filesystem::path out = dir.path() / (c.args[0] + ".png");
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin() + 1, out.string());
+    ASSERT_EQ(RunShot(args), 0) << c.args[0];
+    auto png = ReadPng(out);
+    ASSERT_TRUE(png) << c.args[0];
+    EXPECT_EQ(png->width, c.width) << c.args[0];
+    EXPECT_EQ(png->height, c.height) << c.args[0];
+  }
+}
+
+TEST(ShotCommand, UsesTheSkinsOfAGivenMachine) {
+  testing_support::SkinMachine machine;
+  testing_support::TempDir dir;
+  EXPECT_EQ(RunShot({"msgbox1", (dir.path() / "a.png").string(), "--machine", machine.folder().string()}), 0);
+  EXPECT_TRUE(ReadPng(dir.path() / "a.png"));
+  EXPECT_EQ(RunShot({"nothing", (dir.path() / "b.png").string()}), 2);
+  EXPECT_EQ(RunShot({"msgbox1"}), 2);
+}
+
+}  // namespace

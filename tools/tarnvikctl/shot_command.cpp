@@ -1,0 +1,217 @@
+// tarnvikctl shot: renders one of the program's windows headless to a PNG file, with
+// sample content, for designers and reviewers.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/global_param.h"
+#include "catalogue/os_entry.h"
+#include "command.h"
+#include "platform/codepage.h"
+#include "platform/sim/sim_platform.h"
+#include "skin/window_registry.h"
+#include "ui/db_task.h"
+#include "ui/msg_box.h"
+#include "ui/os_list.h"
+#include "ui/os_list_item1.h"
+#include "ui/os_list_item2.h"
+#include "ui/preview_wnd.h"
+#include "ui/tishi_wnd.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kUsage[] =
+    "shot WHAT OUT.png [--machine DIR] [options]   a window rendered headless\n"
+    "      WHAT: msgbox1 [--text T --caption C --icon N --button T]\n"
+    "            msgbox2 [--text T --caption C --icon N --button1 T --button2 T --style1 N --style2 N]\n"
+    "            tishi [--countdown N]     the notice with N seconds left (5 to 0)\n"
+    "            oslist | reselect         image rows in each state\n"
+    "            task [--backup FOLDER]    the download panel, with the backup section";
+
+// Without --machine the window is drawn on a throw-away machine holding the skins.
+class ShotMachine {
+ public:
+  explicit ShotMachine(const std::string& folder) {
+    if (folder.empty()) {
+      std::string pattern = (fs::temp_directory_path() / "tarnvik-shot-XXXXXX").string();
+      if (!mkdtemp(pattern.data())) throw sim::MachineError("cannot make a temporary machine");
+      temp_ = pattern;
+      std::ofstream(temp_ / "machine.json") << R"({
+        "windows": {"systemDirectory": "C:\\Windows\\system32"},
+        "program": {"path": "D:\\Tarnvik\\Tarnvik.exe"},
+        "network": {"up": true, "adapters": []},
+        "disks": [
+          {"number": 0, "bus": "sata", "sizeBytes": 274877906944, "style": "gpt",
+           "partitions": [{"number": 1, "sizeBytes": 214748364800, "letter": "C", "fileSystem": "NTFS"}]},
+          {"number": 1, "bus": "sata", "sizeBytes": 274877906944, "style": "mbr",
+           "partitions": [{"number": 1, "sizeBytes": 214748364800, "letter": "D", "fileSystem": "NTFS"}]}]})";
+      fs::create_directories(temp_ / "drives/D/Tarnvik");
+      fs::copy(TARNVIK_SKIN_DIR, temp_ / "drives/D/Tarnvik/skin", fs::copy_options::recursive);
+    }
+    machine_ = std::make_unique<sim::SimPlatform>(folder.empty() ? temp_ : fs::path(folder));
+    installed_ = std::make_unique<platform::ScopedPlatform>(*machine_);
+  }
+  ~ShotMachine() {
+    CGlobalParam::Release();
+    installed_.reset();
+    machine_.reset();
+    std::error_code ignored;
+    if (!temp_.empty()) fs::remove_all(temp_, ignored);
+  }
+
+ private:
+  fs::path temp_;
+  std::unique_ptr<sim::SimPlatform> machine_;
+  std::unique_ptr<platform::ScopedPlatform> installed_;
+};
+
+using Options = std::map<std::string, std::string>;
+
+std::wstring Option(const Options& options, const char* name, const wchar_t* fallback) {
+  auto it = options.find(name);
+  return it == options.end() ? fallback : platform::Utf8ToWide(it->second);
+}
+
+int IntOption(const Options& options, const char* name, int fallback) {
+  auto it = options.find(name);
+  return it == options.end() ? fallback : std::atoi(it->second.c_str());
+}
+
+bool Save(DuiLib::WindowImplBase& window, const std::string& out) {
+  auto surface = window.RenderNow();
+  return surface && surface->WritePng(out);
+}
+
+std::vector<OsEntry> SampleEntries() {
+  return {
+      {L"Windows 10 专业版 64位", L"2024-05-20", L"win10x64.gho", 4832716800LL, L"", 64, L"", 1, true},
+      {L"Windows 11 专业版 64位", L"2024-06-11", L"win11x64.iso", 5637144576LL, L"", 64, L"", 3, false},
+      {L"Windows 7 旗舰版 64位", L"2023-11-02", L"win7x64.gho", 3865470566LL, L"", 64, L"", 2, false},
+      {L"Windows 7 旗舰版 32位", L"2023-11-02", L"win7x86.gho", 3328599654LL, L"", 32, L"", 0, false},
+  };
+}
+
+// The preview page with the given controls, resized to fit them.
+template <typename Fill>
+int ShotOfControls(const std::string& out, int height, Fill fill) {
+  CPreviewWnd window;
+  window.CreateProgramWindow(nullptr, L"preview");
+  fill(*window.Body());
+  window.ResizeClient(680, height);
+  return Save(window, out) ? 0 : 1;
+}
+
+int Shot(const std::string& what, const std::string& out, const Options& options) {
+  if (what == "msgbox1") {
+    MsgBox::CMsgBox1 box(Option(options, "--text", L"请检查网络是否正确连接！"), Option(options, "--caption", L"提示"),
+                         IntOption(options, "--icon", 0), MsgButton{Option(options, "--button", L"确定"), 0, true, {}});
+    box.CreateProgramWindow(nullptr, DialogTitle());
+    return Save(box, out) ? 0 : 1;
+  }
+  if (what == "msgbox2") {
+    MsgBox::CMsgBox2 box(Option(options, "--text", L"程序正在运行，确定要退出？"), Option(options, "--caption", L"提示"),
+                         IntOption(options, "--icon", 1),
+                         MsgButton{Option(options, "--button1", L"确定"), IntOption(options, "--style1", 0), true, {}},
+                         MsgButton{Option(options, "--button2", L"取消"), IntOption(options, "--style2", 1), true, {}});
+    box.CreateProgramWindow(nullptr, DialogTitle());
+    return Save(box, out) ? 0 : 1;
+  }
+  if (what == "tishi") {
+    CTishiWnd notice;
+    notice.CreateProgramWindow(nullptr, DialogTitle());
+    int left = IntOption(options, "--countdown", 5);
+    for (int tick = 5; tick > left && tick > 0; --tick) DuiLib::SendMessage(notice.GetHWND(), DuiLib::WM_TIMER, 1, 0);
+    return Save(notice, out) ? 0 : 1;
+  }
+  static std::vector<OsEntry> entries = SampleEntries();
+  if (what == "oslist") {
+    return ShotOfControls(out, 20 + 70 * 4 + 20, [&](DuiLib::CVerticalLayoutUI& body) {
+      auto* list = new COsListUI;
+      list->SetAttribute(L"itemselectedbkcolor", L"#FFF2FBF6");
+      body.Add(list);
+      for (OsEntry& e : entries) {
+        auto* row = new COsListItem1(e.name, e.fileTime, e.size, L"", e.state);
+        row->SetEntry(&e);
+        list->Add(row);
+      }
+      list->SelectItem(0);
+    });
+  }
+  if (what == "reselect") {
+    return ShotOfControls(out, 20 + 49 * 4 + 20, [&](DuiLib::CVerticalLayoutUI& body) {
+      auto* list = new COsListUI;
+      body.Add(list);
+      for (OsEntry& e : entries) {
+        auto* row = new COsListItem2(e.name, e.size, e.state);
+        row->SetEntry(&e);
+        list->Add(row);
+        if (e.state == 2) row->ShowProgress(37);
+      }
+      list->SelectItem(2);
+    });
+  }
+  if (what == "task") {
+    bool backup = options.count("--backup") > 0;
+    return ShotOfControls(out, backup ? 240 : 140, [&](DuiLib::CVerticalLayoutUI& body) {
+      auto* task = new CDbTaskUI;
+      body.Add(task);
+      task->NameLabel()->SetText(L"Windows 10 专业版 64位");
+      task->SetSpeedText(2621440);
+      task->SizeLabel()->SetText(L"4608.80MB");
+      task->PercentLabel()->SetText(L"37.50%");
+      task->DownloadProgress()->SetValue(37);
+      if (backup) {
+        task->AddBackupSection(Option(options, "--backup", L"E:\\beifenshuju"));
+        task->BackupProgress()->SetValue(64);
+        task->BackupPercentLabel()->SetText(L"64%");
+      }
+    });
+  }
+  std::fprintf(stderr, "tarnvikctl shot: unknown window '%s'\n", what.c_str());
+  return 2;
+}
+
+int RunShot(const std::vector<std::string>& args) {
+  std::vector<std::string> positional;
+  Options options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i].rfind("--", 0) == 0) {
+      if (i + 1 >= args.size()) {
+        std::fprintf(stderr, "tarnvikctl shot: %s needs a value\n", args[i].c_str());
+        return 2;
+      }
+      options[args[i]] = args[i + 1];
+      ++i;
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 2) {
+    std::fprintf(stderr, "usage: tarnvikctl %s\n", kUsage);
+    return 2;
+  }
+  try {
+    auto machine = options.count("--machine") ? options.at("--machine") : std::string();
+    ShotMachine shotMachine(machine);
+    int rc = Shot(positional[0], positional[1], options);
+    if (rc == 1) std::fprintf(stderr, "tarnvikctl shot: cannot write %s\n", positional[1].c_str());
+    return rc;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarnvikctl shot: %s\n", e.what());
+    return 1;
+  }
+}
+
+const bool registered = tarnvikctl::RegisterCommand({"shot", kUsage, RunShot});
+
+}  // namespace
