@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/log.h"
+#include "skin/window_registry.h"
 
 bool CThreadBase::Start() {
   if (thread.joinable()) return false;
@@ -63,12 +64,28 @@ void CThreadBase::StopThread(std::chrono::milliseconds wait) {
     Resume();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  if (!finished.Wait(wait)) {
+  if (!WaitForBody(wait)) {
     LogLine("worker did not stop within " + std::to_string(wait.count()) +
             " ms; waiting for it to end");
     RequestStop();
+    while (!WaitForBody(std::chrono::milliseconds(100))) {
+    }
   }
   thread.join();
+}
+
+bool CThreadBase::WaitForBody(std::chrono::milliseconds wait) {
+  // The owner is often the window thread the worker sends its messages to, and it handles
+  // none while it waits here: give up the worker's pending sends, again and again, so a
+  // worker inside SendMessage can still end.
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  const auto slice = std::chrono::milliseconds(10);
+  for (;;) {
+    DuiLib::CancelSendsFrom(thread.get_id());
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left <= std::chrono::milliseconds::zero()) return finished.Wait(std::chrono::milliseconds::zero());
+    if (finished.Wait(std::min(left, slice))) return true;
+  }
 }
 
 bool CThreadBase::SleepOrStop(std::chrono::milliseconds duration) {

@@ -13,7 +13,8 @@
 //   2. StopThread(wait), with the class's wait time, which
 //      a. returns at once when no thread was started, or was stopped before;
 //      b. if the worker is suspended, resumes it and sleeps 100 ms;
-//      c. waits up to `wait` for Run() to return;
+//      c. waits up to `wait` for Run() to return, meanwhile giving up any SendMessage
+//         the worker waits in (the owner may be the very window thread it sends to);
 //      d. if Run() is still going, logs "worker did not stop within N ms; waiting for it
 //         to end" and raises the stop request itself, which makes every stop-aware
 //         primitive below return at once, from then on, and wakes the ones waiting now;
@@ -94,6 +95,8 @@ class CThreadBase {
 
  private:
   void ThreadProc();
+  // Waits up to `wait` for Run() to return; true when it did.
+  bool WaitForBody(std::chrono::milliseconds wait);
   void ParkWhileSuspended(std::unique_lock<std::mutex>& lock);
 
   std::atomic<bool> running{false};

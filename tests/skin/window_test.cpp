@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "app/thread_base.h"
 #include "skin/skin.h"
 #include "support/skin_machine.h"
 #include "support/test_window.h"
@@ -150,6 +151,33 @@ TEST(Window, ASendOfAWorkerBeingStoppedIsGivenUp) {
   EXPECT_EQ(answer, 0);
   automation::WaitIdle(w.hwnd);
   EXPECT_FALSE(handled);
+  PostMessage(w.hwnd, WM_CLOSE, 0);
+  w.ui.Join();
+}
+
+// The same through the worker base: deleting a worker that sends to the deleting thread
+// returns, because the stop sequence gives the send up while it waits.
+class SendingWorker : public CThreadBase {
+ public:
+  SendingWorker(HWND target, std::atomic<LRESULT>& answer) : target_(target), answer_(answer) {}
+  ~SendingWorker() override { StopThread(std::chrono::milliseconds(300)); }
+  void Run() override { answer_ = SendMessage(target_, 3024); }
+
+ private:
+  HWND target_;
+  std::atomic<LRESULT>& answer_;
+};
+
+TEST(Window, DeletingAWorkerThatSendsToTheDeletingThreadReturns) {
+  TempMachine machine;
+  ModalWindow w(machine, [&](TestWindow& win) { win.onMessage = [](UINT, WPARAM) -> LRESULT { return 1; }; });
+  std::atomic<LRESULT> answer{-1};
+  RunOnWindowThread(w.hwnd, [&] {
+    auto worker = std::make_unique<SendingWorker>(w.hwnd, answer);
+    worker->Start();
+    worker.reset();  // the UI thread is busy here: the worker's send can only be given up
+  });
+  EXPECT_EQ(answer, 0);
   PostMessage(w.hwnd, WM_CLOSE, 0);
   w.ui.Join();
 }
