@@ -86,10 +86,10 @@ enum class RangeAsk { Whole, Part, Unsatisfiable };
 RangeAsk ParseRange(const std::string& header, int64_t size, ByteRange& range) {
   if (header.rfind("bytes=", 0) != 0 || header.find(',') != std::string::npos) return RangeAsk::Whole;
   if (size == 0) return RangeAsk::Unsatisfiable;
-  std::string spec = header.substr(6);
-  size_t dash = spec.find('-');
+  std::string bounds = header.substr(6);
+  size_t dash = bounds.find('-');
   if (dash == std::string::npos) return RangeAsk::Whole;
-  std::string a = spec.substr(0, dash), b = spec.substr(dash + 1);
+  std::string a = bounds.substr(0, dash), b = bounds.substr(dash + 1);
   auto number = [](const std::string& text, int64_t& value) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 18) return false;
     value = std::stoll(text);
