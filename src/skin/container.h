@@ -41,6 +41,10 @@ class CContainerUI : public CControlUI {
  protected:
   RECT ContentArea() const;
   void PlaceFloat(CControlUI* child);
+  // Lays the children one after another, down or across, from `start`: fixed lengths as
+  // given, the others share what is left; across the line a child fills the area unless
+  // it has a fixed size there.
+  void ArrangeInLine(bool vertical, int start);
   // Where the children are clipped while painting.
   virtual RECT ChildClip() const { return pos_; }
 

@@ -27,23 +27,32 @@ void CVerticalLayoutUI::SetPos(const RECT& rect) {
   Arrange(ContentArea().top);
 }
 
-void CVerticalLayoutUI::Arrange(int top) {
-  RECT area = ContentArea();
+void CContainerUI::ArrangeInLine(bool vertical, int start) {
+  const RECT area = ContentArea();
+  auto along = [vertical](CControlUI* c) { return vertical ? c->GetFixedHeight() : c->GetFixedWidth(); };
+  auto across = [vertical](CControlUI* c) { return vertical ? c->GetFixedWidth() : c->GetFixedHeight(); };
+  auto before = [vertical](const RECT& pad) { return vertical ? pad.top : pad.left; };
+  auto after = [vertical](const RECT& pad) { return vertical ? pad.bottom : pad.right; };
+  auto sideBefore = [vertical](const RECT& pad) { return vertical ? pad.left : pad.top; };
+  auto sideAfter = [vertical](const RECT& pad) { return vertical ? pad.right : pad.bottom; };
+
   int fixed = 0, flexible = 0, laidOut = 0;
   for (CControlUI* child : items_) {
     if (child->IsFloat() || !child->IsOwnVisible()) continue;
     const RECT& pad = child->GetPadding();
-    fixed += pad.top + pad.bottom;
-    if (child->GetFixedHeight() > 0) {
-      fixed += child->GetFixedHeight();
+    fixed += before(pad) + after(pad);
+    if (along(child) > 0) {
+      fixed += along(child);
     } else {
       ++flexible;
     }
     ++laidOut;
   }
   if (laidOut > 1) fixed += childPadding_ * (laidOut - 1);
-  Shares share = SplitFree(area.Height() - fixed, flexible);
-  int y = top;
+  Shares share = SplitFree((vertical ? area.Height() : area.Width()) - fixed, flexible);
+  const int sideStart = vertical ? area.left : area.top;
+  const int sideEnd = vertical ? area.right : area.bottom;
+  int at = start;
   for (CControlUI* child : items_) {
     if (child->IsFloat()) {
       PlaceFloat(child);
@@ -51,18 +60,20 @@ void CVerticalLayoutUI::Arrange(int top) {
     }
     if (!child->IsOwnVisible()) continue;
     const RECT& pad = child->GetPadding();
-    int height = child->GetFixedHeight();
-    if (height == 0) {
-      height = share.each + (share.extra > 0 ? 1 : 0);
+    int length = along(child);
+    if (length == 0) {
+      length = share.each + (share.extra > 0 ? 1 : 0);
       if (share.extra > 0) --share.extra;
     }
-    int left = area.left + pad.left;
-    int right = child->GetFixedWidth() > 0 ? left + child->GetFixedWidth() : area.right - pad.right;
-    y += pad.top;
-    child->SetPos(RECT{left, y, right, y + height});
-    y += height + pad.bottom + childPadding_;
+    int side0 = sideStart + sideBefore(pad);
+    int side1 = across(child) > 0 ? side0 + across(child) : sideEnd - sideAfter(pad);
+    at += before(pad);
+    child->SetPos(vertical ? RECT{side0, at, side1, at + length} : RECT{at, side0, at + length, side1});
+    at += length + after(pad) + childPadding_;
   }
 }
+
+void CVerticalLayoutUI::Arrange(int top) { ArrangeInLine(true, top); }
 
 void* CHorizontalLayoutUI::GetInterface(LPCTSTR name) {
   return CDuiString(name) == L"HorizontalLayout" ? this : CContainerUI::GetInterface(name);
@@ -70,40 +81,7 @@ void* CHorizontalLayoutUI::GetInterface(LPCTSTR name) {
 
 void CHorizontalLayoutUI::SetPos(const RECT& rect) {
   CControlUI::SetPos(rect);
-  RECT area = ContentArea();
-  int fixed = 0, flexible = 0, laidOut = 0;
-  for (CControlUI* child : items_) {
-    if (child->IsFloat() || !child->IsOwnVisible()) continue;
-    const RECT& pad = child->GetPadding();
-    fixed += pad.left + pad.right;
-    if (child->GetFixedWidth() > 0) {
-      fixed += child->GetFixedWidth();
-    } else {
-      ++flexible;
-    }
-    ++laidOut;
-  }
-  if (laidOut > 1) fixed += childPadding_ * (laidOut - 1);
-  Shares share = SplitFree(area.Width() - fixed, flexible);
-  int x = area.left;
-  for (CControlUI* child : items_) {
-    if (child->IsFloat()) {
-      PlaceFloat(child);
-      continue;
-    }
-    if (!child->IsOwnVisible()) continue;
-    const RECT& pad = child->GetPadding();
-    int width = child->GetFixedWidth();
-    if (width == 0) {
-      width = share.each + (share.extra > 0 ? 1 : 0);
-      if (share.extra > 0) --share.extra;
-    }
-    int top = area.top + pad.top;
-    int bottom = child->GetFixedHeight() > 0 ? top + child->GetFixedHeight() : area.bottom - pad.bottom;
-    x += pad.left;
-    child->SetPos(RECT{x, top, x + width, bottom});
-    x += width + pad.right + childPadding_;
-  }
+  ArrangeInLine(false, ContentArea().left);
 }
 
 void* CTabLayoutUI::GetInterface(LPCTSTR name) {
