@@ -82,7 +82,7 @@ bool CThreadBase::WaitForBody(std::chrono::milliseconds wait) {
   const auto slice = std::chrono::milliseconds(10);
   for (;;) {
     DuiLib::CancelSendsFrom(thread.get_id());
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left <= std::chrono::milliseconds::zero()) return finished.Wait(std::chrono::milliseconds::zero());
     if (finished.Wait(std::min(left, slice))) return true;
   }
