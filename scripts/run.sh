@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Set-up, build, and Tarnvik's main job on the simulated demo machine: start-up, then the
-# system check against the local service with the demo content.
+# Set-up, build, and Tarnvik's main job on the simulated demo machine, with the local
+# service playing the outside services: start-up (its statistics reach the service), then
+# the system check against the demo catalogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh build
 machine=build/demo-machine
 bash tools/machines/make-machine.sh tools/machines/demo "$machine"
-TARNVIK_MACHINE="$machine" build/bin/Tarnvik
 
-# The local service on the configured port, in the background for the check.
+# The local service on the configured port, in the background.
 port=${TARNVIK_DEMO_PORT:-18080}
 base="http://127.0.0.1:$port"
 content=build/demo-content
@@ -22,6 +22,8 @@ for _ in $(seq 100); do
   kill -0 "$service" 2>/dev/null || { echo "run: the local service did not start" >&2; exit 1; }
   sleep 0.1
 done
+
+TARNVIK_SERVICE_BASE="$base" TARNVIK_MACHINE="$machine" build/bin/Tarnvik
 
 echo
 echo "System check of the demo machine:"
