@@ -43,9 +43,6 @@ bool SimFiles::WriteFile(const std::wstring& path, const std::string& bytes) {
   return static_cast<bool>(out);
 }
 
-}  // namespace sim
-
-namespace sim {
 namespace {
 
 // The volume a path lies on ("C:", "C:\\..."), when the machine has it.
