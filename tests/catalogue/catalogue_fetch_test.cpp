@@ -17,11 +17,13 @@
 #include "services/local_service.h"
 #include "stats/payload_cipher.h"
 #include "support/local_http_server.h"
+#include "support/service_base_override.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using testing_support::LocalHttpServer;
+using testing_support::ServiceBaseOverride;
 using testing_support::TempDir;
 
 const char kCatalogue[] =
@@ -31,13 +33,6 @@ const char kCatalogue[] =
     R"("1":{"os_name":"Windows 10 专业版 64位","digit":"64","file_name":"win10_x64.gho","file_time":"2018-06-01",)"
     R"("url":"http://127.0.0.1/images/win10_x64.gho","md5":"","size":"8192","flag":"0"},)"
     R"("pe_row":[{"pe_name":"WEPE.iso","pe_url":"http://127.0.0.1/pe/WEPE.iso","pe_size":"2048"}]})";
-
-// Points the program's service base at a local server for the life of the object.
-class ServiceBaseOverride {
- public:
-  explicit ServiceBaseOverride(const std::string& base) { setenv("TARNVIK_SERVICE_BASE", base.c_str(), 1); }
-  ~ServiceBaseOverride() { unsetenv("TARNVIK_SERVICE_BASE"); }
-};
 
 std::vector<std::string> FileNames(const ReinstallController& c) {
   std::vector<std::string> names;
@@ -66,7 +61,7 @@ class FetchCatalogueTest : public testing::Test {
 };
 
 TEST_F(FetchCatalogueTest, ReplyIsCachedAndTheCacheServesRunsWithoutNetwork) {
-  ServiceBaseOverride base("http://127.0.0.1:" + std::to_string(service_.port()));
+  ServiceBaseOverride base(service_.port());
   controller_.networkOk = true;
   FetchCatalogue(controller_);
   EXPECT_EQ(FileNames(controller_), (std::vector<std::string>{"win7_x64.gho", "win10_x64.gho"}));
@@ -85,7 +80,7 @@ TEST_F(FetchCatalogueTest, ReplyIsCachedAndTheCacheServesRunsWithoutNetwork) {
 
 TEST_F(FetchCatalogueTest, FailedRequestLeavesTheListEmptyAndTheCacheAsItWas) {
   platform::Current().files().WriteFile(machine_.params().cacheDir + L"os.json", kCatalogue);
-  ServiceBaseOverride base("http://127.0.0.1:" + std::to_string(testing_support::ClosedPort()));
+  ServiceBaseOverride base(testing_support::ClosedPort());
   controller_.networkOk = true;  // the test passed, then the request fails
   controller_.osList.push_back(std::make_unique<OsEntry>());
   FetchCatalogue(controller_);

@@ -18,12 +18,14 @@
 #include "stats/point_identity.h"
 #include "stats/query_view.h"
 #include "support/local_http_server.h"
+#include "support/service_base_override.h"
 #include "support/temp_machine.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using testing_support::MinimalMachine;
+using testing_support::ServiceBaseOverride;
 using testing_support::TempMachine;
 
 // Generous bound for waits that end at once when the code is right.
@@ -80,16 +82,6 @@ class LoggedMachine : public platform::Platform {
   RecordingConsole console_;
   platform::ScopedPlatform installed_;
 };
-
-// Points the statistics URL at `base` for the life of the scope; set before a reporter
-// starts and restored after it is gone.
-class ScopedServiceBase {
- public:
-  explicit ScopedServiceBase(const std::string& base) { setenv("TARNVIK_SERVICE_BASE", base.c_str(), 1); }
-  ~ScopedServiceBase() { unsetenv("TARNVIK_SERVICE_BASE"); }
-};
-
-std::string Base(int port) { return "http://127.0.0.1:" + std::to_string(port); }
 
 // The steps of the points a server received, in order.
 std::vector<std::string> StepsOf(const std::vector<std::string>& bodies) {
@@ -162,7 +154,7 @@ TEST_F(ReporterTest, SendsQueuedPointsInOrderThenFinishes) {
   services::LocalService service({root.path(), 0});
   ASSERT_TRUE(service.Bind());
   service.Start();
-  ScopedServiceBase base(Base(service.port()));
+  ServiceBaseOverride base(service.port());
   {
     CFixedPoint reporter;
     ASSERT_TRUE(reporter.Start());
@@ -201,7 +193,7 @@ TEST_F(ReporterTest, SendsQueuedPointsInOrderThenFinishes) {
 TEST_F(ReporterTest, PointPushedBehindTheQuitMarkerIsSentInTheSameDrain) {
   LoggedMachine machine(true);
   HoldingServer server;
-  ScopedServiceBase base(Base(server.port()));
+  ServiceBaseOverride base(server.port());
   CFixedPoint reporter;
   ASSERT_TRUE(reporter.Start());
   reporter.Post(std::make_unique<FixedSelModule>(1));
@@ -221,7 +213,7 @@ TEST_F(ReporterTest, PointPushedBehindTheQuitMarkerIsSentInTheSameDrain) {
 TEST_F(ReporterTest, PosterReturnsAtOnceWhileTheReporterIsBlocked) {
   LoggedMachine machine(true);
   HoldingServer server;
-  ScopedServiceBase base(Base(server.port()));
+  ServiceBaseOverride base(server.port());
   CFixedPoint reporter;
   ASSERT_TRUE(reporter.Start());
   reporter.Post(std::make_unique<FixedService>());
@@ -247,7 +239,7 @@ TEST_F(ReporterTest, PosterReturnsAtOnceWhileTheReporterIsBlocked) {
 TEST_F(ReporterTest, ServiceThatHangsUpCostsThreeTriesThenThePointIsAbandoned) {
   LoggedMachine machine(true);
   testing_support::HangUpPort port;
-  ScopedServiceBase base(Base(port.port()));
+  ServiceBaseOverride base(port.port());
   {
     CFixedPoint reporter;
     ASSERT_TRUE(reporter.Start());
@@ -269,7 +261,7 @@ TEST_F(ReporterTest, WithoutNetworkNothingIsSent) {
   services::LocalService service({root.path(), 0});
   ASSERT_TRUE(service.Bind());
   service.Start();
-  ScopedServiceBase base(Base(service.port()));
+  ServiceBaseOverride base(service.port());
   {
     CFixedPoint reporter;
     ASSERT_TRUE(reporter.Start());
@@ -288,7 +280,7 @@ TEST_F(ReporterTest, WithoutNetworkNothingIsSent) {
 TEST_F(ReporterTest, ExitWaitIsBoundedWhenTheServiceNeverAnswers) {
   LoggedMachine machine(true);
   testing_support::SilentPort port;
-  ScopedServiceBase base(Base(port.port()));
+  ServiceBaseOverride base(port.port());
   const auto start = std::chrono::steady_clock::now();
   {
     CFixedPoint reporter;
@@ -305,7 +297,7 @@ TEST_F(ReporterTest, InstanceIsOneStartedReporterUntilShutdown) {
   services::LocalService service({root.path(), 0});
   ASSERT_TRUE(service.Bind());
   service.Start();
-  ScopedServiceBase base(Base(service.port()));
+  ServiceBaseOverride base(service.port());
 
   std::weak_ptr<CFixedPoint> first = CFixedPoint::Instance();
   EXPECT_EQ(CFixedPoint::Instance(), first.lock());
