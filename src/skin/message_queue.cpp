@@ -167,11 +167,7 @@ bool ThreadQueue::ProcessOne() {
     if ((*it)->whenIdle) continue;
     std::shared_ptr<Call> call = *it;
     calls_.erase(it);
-    guard.unlock();
-    call->task();
-    guard.lock();
-    call->done = true;
-    callDone_.notify_all();
+    Answer(guard, *call);
     return true;
   }
   if (posted_.empty()) return false;
@@ -211,12 +207,16 @@ void ThreadQueue::AnswerIdleCalls() {
     if (it == calls_.end() || !posted_.empty() || timerDue) return;
     std::shared_ptr<Call> call = *it;
     calls_.erase(it);
-    guard.unlock();
-    call->task();
-    guard.lock();
-    call->done = true;
-    callDone_.notify_all();
+    Answer(guard, *call);
   }
+}
+
+void ThreadQueue::Answer(std::unique_lock<std::mutex>& guard, Call& call) {
+  guard.unlock();
+  call.task();
+  guard.lock();
+  call.done = true;
+  callDone_.notify_all();
 }
 
 void ThreadQueue::WaitForWork() {

@@ -89,6 +89,8 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   bool ProcessOne();
   bool FireDueTimer();
   void AnswerIdleCalls();
+  // Runs a sent call taken off the queue with the lock released, then releases its sender.
+  void Answer(std::unique_lock<std::mutex>& guard, Call& call);
   void WaitForWork();
   void Close();
   bool CancelCallsOf(std::thread::id sender);
