@@ -148,13 +148,22 @@ std::vector<Json::Value> LoggedPoints(const std::filesystem::path& root) {
   return points;
 }
 
+// The local service on a free loopback port, serving a fresh folder, with the program's
+// service base pointed at it.
+struct RunningStatsService {
+  RunningStatsService() : service({root.path(), 0}), bound(service.Bind()), base(service.port()) {
+    if (bound) service.Start();
+  }
+  testing_support::TempDir root;
+  services::LocalService service;
+  bool bound;
+  ServiceBaseOverride base;
+};
+
 TEST_F(ReporterTest, SendsQueuedPointsInOrderThenFinishes) {
   LoggedMachine machine(true);
-  testing_support::TempDir root;
-  services::LocalService service({root.path(), 0});
-  ASSERT_TRUE(service.Bind());
-  service.Start();
-  ServiceBaseOverride base(service.port());
+  RunningStatsService stats;
+  ASSERT_TRUE(stats.bound);
   {
     CFixedPoint reporter;
     ASSERT_TRUE(reporter.Start());
@@ -167,7 +176,7 @@ TEST_F(ReporterTest, SendsQueuedPointsInOrderThenFinishes) {
     EXPECT_TRUE(reporter.finishedEvent.Wait(0ms));
   }
 
-  const std::vector<Json::Value> points = LoggedPoints(root.path());
+  const std::vector<Json::Value> points = LoggedPoints(stats.root.path());
   ASSERT_EQ(points.size(), 3u);
   const std::string sole = DecryptString(CurrentPointIdentity().soleCipher, kStatsKey);
   EXPECT_EQ(points[0]["mac"].asString(), "1C-69-7A-0E-44-B2");
@@ -257,11 +266,8 @@ TEST_F(ReporterTest, ServiceThatHangsUpCostsThreeTriesThenThePointIsAbandoned) {
 
 TEST_F(ReporterTest, WithoutNetworkNothingIsSent) {
   LoggedMachine machine(false);
-  testing_support::TempDir root;
-  services::LocalService service({root.path(), 0});
-  ASSERT_TRUE(service.Bind());
-  service.Start();
-  ServiceBaseOverride base(service.port());
+  RunningStatsService stats;
+  ASSERT_TRUE(stats.bound);
   {
     CFixedPoint reporter;
     ASSERT_TRUE(reporter.Start());
@@ -269,7 +275,7 @@ TEST_F(ReporterTest, WithoutNetworkNothingIsSent) {
     reporter.Post(std::make_unique<FixedDldReboot>(true));
     ASSERT_TRUE(reporter.FinishReporting(kBound));
   }
-  EXPECT_FALSE(std::filesystem::exists(root.path() / "indepth.jsonl"));
+  EXPECT_FALSE(std::filesystem::exists(stats.root.path() / "indepth.jsonl"));
   EXPECT_EQ(machine.Count("没有网络，不发送打点数据！！！"), 2);
   const std::vector<std::string> lines = machine.Lines();
   ASSERT_EQ(lines.size(), 10u);
@@ -293,11 +299,8 @@ TEST_F(ReporterTest, ExitWaitIsBoundedWhenTheServiceNeverAnswers) {
 
 TEST_F(ReporterTest, InstanceIsOneStartedReporterUntilShutdown) {
   LoggedMachine machine(true);
-  testing_support::TempDir root;
-  services::LocalService service({root.path(), 0});
-  ASSERT_TRUE(service.Bind());
-  service.Start();
-  ServiceBaseOverride base(service.port());
+  RunningStatsService stats;
+  ASSERT_TRUE(stats.bound);
 
   std::weak_ptr<CFixedPoint> first = CFixedPoint::Instance();
   EXPECT_EQ(CFixedPoint::Instance(), first.lock());
@@ -305,8 +308,8 @@ TEST_F(ReporterTest, InstanceIsOneStartedReporterUntilShutdown) {
   CFixedPoint::Instance()->Post(std::make_unique<FixedOpen>());
   CFixedPoint::Shutdown();
   EXPECT_TRUE(first.expired());
-  ASSERT_EQ(LoggedPoints(root.path()).size(), 1u);
-  EXPECT_EQ(LoggedPoints(root.path())[0]["channel"].asString(), "B3");
+  ASSERT_EQ(LoggedPoints(stats.root.path()).size(), 1u);
+  EXPECT_EQ(LoggedPoints(stats.root.path())[0]["channel"].asString(), "B3");
 
   CFixedPoint::Shutdown();  // without a reporter: nothing to do
 }
