@@ -6,8 +6,10 @@
 #include <cwctype>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 
+#include "base/json_read.h"
 #include "platform/codepage.h"
 
 namespace sim {
@@ -326,11 +328,10 @@ Memory ParseMemory(const Reader& r, const Json::Value& v) {
 Json::Value ReadJson(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw MachineError(file.string() + ": cannot be read (no such file?)");
-  Json::CharReaderBuilder builder;
-  Json::CharReaderBuilder::strictMode(&builder.settings_);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   Json::Value root;
   std::string errors;
-  if (!Json::parseFromStream(builder, in, &root, &errors)) {
+  if (!tarnvik::ReadJsonText(text, root, errors, tarnvik::JsonStrictness::Strict)) {
     throw MachineError(file.string() + ": not valid JSON: " + errors);
   }
   if (!root.isObject()) throw MachineError(file.string() + ": must hold one JSON object");
