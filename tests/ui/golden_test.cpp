@@ -11,6 +11,7 @@
 #include "ui/msg_box.h"
 #include "ui/os_list.h"
 #include "ui/os_list_item1.h"
+#include "ui/os_list_item2.h"
 #include "ui/preview_wnd.h"
 #include "ui/tishi_wnd.h"
 
@@ -45,6 +46,28 @@ TEST_F(GoldenTest, MessageBoxWithTwoButtonsOfTwoStyles) {
                        MsgButton{L"查看教程", 2, false, {}}, MsgButton{L"继续装机", 0, true, {}});
   box.CreateProgramWindow(nullptr, DialogTitle());
   ExpectLooksLike(box, "msgbox2.png");
+}
+
+TEST_F(GoldenTest, MessageBoxWithMoreTextThanItHolds) {
+  std::wstring text;
+  for (int i = 0; i < 4; ++i) text += L"下载镜像失败，请检查网络是否正确连接，或者更换下载目录后重试。";
+  MsgBox::CMsgBox1 box(text, L"提示", 3, MsgButton{L"确定", 0, true, {}});
+  box.CreateProgramWindow(nullptr, DialogTitle());
+  ExpectLooksLike(box, "msgbox_long.png");
+}
+
+TEST_F(GoldenTest, ReselectionRowsWithALongName) {
+  CPreviewWnd window;
+  window.CreateProgramWindow(nullptr, L"preview");
+  auto* list = new COsListUI;
+  list->SetFixedHeight(150);
+  window.Body()->Add(list);
+  list->Add(new COsListItem2(L"Windows 10 专业版 64位 纯净版 带全部驱动 2024年5月更新", 4832716800LL, 2));
+  list->Add(new COsListItem2(L"Windows 11 专业版 64位", 5637144576LL, 3));
+  list->Add(new COsListItem2(L"Windows 7 旗舰版 64位", 3865470566LL, 0));
+  static_cast<COsListItem2*>(list->GetItemAt(0))->ShowProgress(42);
+  static_cast<COsListItem2*>(list->GetItemAt(0))->Option()->Selected(true, false);
+  ExpectLooksLike(window, "reselect_rows.png");
 }
 
 TEST_F(GoldenTest, NoticeWindowWithThreeSecondsLeft) {

@@ -8,6 +8,7 @@
 
 #include "skin/image.h"
 #include "skin/skin.h"
+#include "support/ink.h"
 #include "support/skin_machine.h"
 #include "support/temp_dir.h"
 #include "support/test_window.h"
@@ -199,6 +200,25 @@ TEST(MsgBox, ButtonStylesSetImagesAndTextColours) {
     EXPECT_EQ(btn1->GetTextColor(), c.text) << c.style;
     EXPECT_EQ(btn1->GetHotTextColor(), c.hot) << c.style;
     EXPECT_EQ(btn1->GetPushedTextColor(), c.hot) << c.style;
+  }
+}
+
+// A message longer than the box holds ends, on its last shown line, with an ellipsis; a
+// short one is shown whole.
+TEST(MsgBox, AMessageTooLongForTheBoxShowsThatItIsCut) {
+  SkinMachine machine;
+  const std::wstring shortText = L"重启失败，请手动重启电脑";
+  std::wstring longText;
+  for (int i = 0; i < 6; ++i) longText += L"下载镜像失败，请检查网络是否正确连接，或者更换下载目录后重试。";
+  for (const std::wstring& text : {shortText, longText}) {
+    MsgBox::CMsgBox1 box1(text, L"提示", 0, MsgButton{L"确定", 0, true, {}});
+    MsgBox::CMsgBox2 box2(text, L"提示", 0, MsgButton{L"确定", 0, true, {}}, MsgButton{L"取消", 1, true, {}});
+    for (MsgBox::CMsgBoxBase* box : {static_cast<MsgBox::CMsgBoxBase*>(&box1), static_cast<MsgBox::CMsgBoxBase*>(&box2)}) {
+      box->CreateProgramWindow(nullptr, L"box");
+      Bitmap shown = box->RenderNow()->ToBitmap();
+      RECT message = box->GetPaintManager().FindControl(L"reText")->GetPos();
+      EXPECT_EQ(testing_support::EndsWithEllipsis(shown, message), text == longText) << text.size();
+    }
   }
 }
 
