@@ -31,6 +31,15 @@ class GoldenTest : public ::testing::Test {
     EXPECT_EQ(testing_support::CompareWithGolden(rendered, golden), "");
   }
 
+  // The preview window, created, with an image list of `height` as its first control.
+  static COsListUI* AddList(CPreviewWnd& window, int height) {
+    window.CreateProgramWindow(nullptr, L"preview");
+    auto* list = new COsListUI;
+    list->SetFixedHeight(height);
+    window.Body()->Add(list);
+    return list;
+  }
+
   testing_support::SkinMachine machine_;
   testing_support::TempDir dir_;
 };
@@ -58,10 +67,7 @@ TEST_F(GoldenTest, MessageBoxWithMoreTextThanItHolds) {
 
 TEST_F(GoldenTest, ReselectionRowsWithALongName) {
   CPreviewWnd window;
-  window.CreateProgramWindow(nullptr, L"preview");
-  auto* list = new COsListUI;
-  list->SetFixedHeight(150);
-  window.Body()->Add(list);
+  COsListUI* list = AddList(window, 150);
   list->Add(new COsListItem2(L"Windows 10 专业版 64位 纯净版 带全部驱动 2024年5月更新", 4832716800LL, 2));
   list->Add(new COsListItem2(L"Windows 11 专业版 64位", 5637144576LL, 3));
   list->Add(new COsListItem2(L"Windows 7 旗舰版 64位", 3865470566LL, 0));
@@ -80,10 +86,7 @@ TEST_F(GoldenTest, NoticeWindowWithThreeSecondsLeft) {
 
 TEST_F(GoldenTest, ImageListAndTaskPanel) {
   CPreviewWnd window;
-  window.CreateProgramWindow(nullptr, L"preview");
-  auto* list = new COsListUI;
-  list->SetFixedHeight(140);
-  window.Body()->Add(list);
+  COsListUI* list = AddList(window, 140);
   list->Add(new COsListItem1(L"Windows 10 专业版 64位", L"2024-05-20", 4832716800LL, L"", 1));
   list->Add(new COsListItem1(L"Windows 11 专业版 64位", L"2024-06-11", 5637144576LL, L"", 3));
   list->SelectItem(1);
