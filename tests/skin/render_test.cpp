@@ -29,6 +29,8 @@ TEST(ImageAttribute, PlainNamesAndQuotedFields) {
        255},
       {L"file='a.png' source='0,0,10,20' corner='2,2,2,2' fade='128'", L"a.png", {0, 0, 10, 20}, {2, 2, 2, 2}, 128},
       {L"", L"", {}, {}, 255},
+      {L"file='a.png' source='0,0,2147483648,20' fade='99999999999'", L"a.png", {0, 0, 32767, 20}, {}, 255},
+      {L"file='a.png' fade='-3'", L"a.png", {}, {}, 0},
   };
   for (const Case& c : cases) {
     ImageAttribute attribute = ParseImageAttribute(c.text);
