@@ -162,10 +162,12 @@ class CairoRenderer : public IRenderer {
                                                                : PANGO_ALIGN_LEFT);
     } else {
       pango_layout_set_single_paragraph_mode(layout, TRUE);
-      if (format & DT_END_ELLIPSIS) {
-        pango_layout_set_width(layout, rect.Width() * PANGO_SCALE);
-        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
-      }
+    }
+    if (format & DT_END_ELLIPSIS) {
+      // Wrapped text keeps the lines that fit the height, the last one ending in "…".
+      pango_layout_set_width(layout, rect.Width() * PANGO_SCALE);
+      if (wrap) pango_layout_set_height(layout, rect.Height() * PANGO_SCALE);
+      pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
     }
     PangoRectangle ink, logical;
     pango_layout_get_pixel_extents(layout, &ink, &logical);

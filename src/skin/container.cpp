@@ -16,7 +16,11 @@ void* CContainerUI::GetInterface(LPCTSTR name) {
 }
 
 void CContainerUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
+  // The children already have this container's manager: a subtree moving within one
+  // window (or being built without one) is not walked again at every level.
+  bool changed = manager != manager_;
   CControlUI::SetManager(manager, parent);
+  if (!changed) return;
   for (CControlUI* child : items_) child->SetManager(manager, this);
 }
 

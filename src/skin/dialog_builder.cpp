@@ -22,19 +22,40 @@
 namespace DuiLib {
 namespace {
 
+// Real skins nest a dozen levels; the bound keeps building, laying out and painting a
+// tree (all recursive) far from the end of the stack.
+constexpr int kMaxSkinDepth = 256;
+constexpr int kMaxFontPixels = 500;
+
 CDuiString Wide(const char* utf8) { return platform::Utf8ToWide(utf8); }
+
+// A number attribute of an element through the skins' one number reader; `fallback`
+// when the element lacks it.
+int NumberAttribute(const pugi::xml_node& node, const char* name, int fallback, int lo, int hi) {
+  pugi::xml_attribute attr = node.attribute(name);
+  return attr ? ParseInt(Wide(attr.value()), lo, hi) : fallback;
+}
 
 void ReadFont(const pugi::xml_node& node, CPaintManagerUI* manager) {
   FontSpec font;
   font.family = Wide(node.attribute("name").as_string("微软雅黑"));
-  font.pixelSize = node.attribute("size").as_int(12);
+  font.pixelSize = NumberAttribute(node, "size", 12, 1, kMaxFontPixels);
   font.bold = ParseBool(Wide(node.attribute("bold").as_string()));
   font.underline = ParseBool(Wide(node.attribute("underline").as_string()));
   font.italic = ParseBool(Wide(node.attribute("italic").as_string()));
-  manager->AddFont(node.attribute("id").as_int(0), font, ParseBool(Wide(node.attribute("default").as_string())));
+  manager->AddFont(NumberAttribute(node, "id", 0, 0, kSkinNumberLimit), font,
+                   ParseBool(Wide(node.attribute("default").as_string())));
 }
 
-CControlUI* BuildControl(const pugi::xml_node& node, IDialogBuilderCallback* callback) {
+// Builds the control of `node` and its children, `depth` levels below the window. Null
+// with `error` set when the controls nest deeper than the library builds; null without
+// an error for a class nobody knows (the element is skipped).
+CControlUI* BuildControl(const pugi::xml_node& node, IDialogBuilderCallback* callback, int depth, std::string& error) {
+  if (depth > kMaxSkinDepth) {
+    error = "skin nests controls deeper than " + std::to_string(kMaxSkinDepth) + " levels (element <" +
+            node.name() + "> at byte " + std::to_string(node.offset_debug()) + ")";
+    return nullptr;
+  }
   CDuiString className = Wide(node.name());
   CControlUI* control = CreateBuiltinControl(className);
   if (!control && callback) control = callback->CreateControl(className.c_str());
@@ -45,7 +66,11 @@ CControlUI* BuildControl(const pugi::xml_node& node, IDialogBuilderCallback* cal
   auto* container = static_cast<CContainerUI*>(control->GetInterface(L"Container"));
   for (const pugi::xml_node& child : node.children()) {
     if (child.type() != pugi::node_element) continue;
-    CControlUI* built = BuildControl(child, callback);
+    CControlUI* built = BuildControl(child, callback, depth + 1, error);
+    if (!error.empty()) {
+      delete control;
+      return nullptr;
+    }
     if (built && container) {
       container->Add(built);
     } else {
@@ -85,7 +110,9 @@ CControlUI* CDialogBuilder::Create(const CDuiString& skinFile, IDialogBuilderCal
     error_ = "cannot read skin file " + platform::WideToUtf8(ResourceFilePath(skinFile));
     return nullptr;
   }
-  return CreateFromText(*bytes, callback, manager);
+  CControlUI* root = CreateFromText(*bytes, callback, manager);
+  if (!root) error_ = platform::WideToUtf8(ResourceFilePath(skinFile)) + ": " + error_;
+  return root;
 }
 
 CControlUI* CDialogBuilder::CreateFromText(const std::string& xml, IDialogBuilderCallback* callback,
@@ -105,13 +132,15 @@ CControlUI* CDialogBuilder::CreateFromText(const std::string& xml, IDialogBuilde
     if (auto size = window.attribute("size")) manager->SetInitSize(ParseSize(Wide(size.value())));
     if (auto caption = window.attribute("caption")) manager->SetCaptionRect(ParseRect(Wide(caption.value())));
   }
+  error_.clear();
   CControlUI* root = nullptr;
   for (const pugi::xml_node& node : window.children()) {
     if (node.type() != pugi::node_element) continue;
     if (std::string(node.name()) == "Font") {
       if (manager) ReadFont(node, manager);
     } else if (!root) {
-      root = BuildControl(node, callback);
+      root = BuildControl(node, callback, 1, error_);
+      if (!error_.empty()) return nullptr;
     }
   }
   if (!root) error_ = "skin has no control";

@@ -57,7 +57,7 @@ ImageAttribute ParseImageAttribute(const CDuiString& text) {
   attribute.file = QuotedValue(text, L"file").value_or(L"");
   if (auto v = QuotedValue(text, L"source")) attribute.source = ParseRect(*v);
   if (auto v = QuotedValue(text, L"corner")) attribute.corner = ParseRect(*v);
-  if (auto v = QuotedValue(text, L"fade")) attribute.fade = static_cast<BYTE>(std::clamp(ParseInt(*v), 0, 255));
+  if (auto v = QuotedValue(text, L"fade")) attribute.fade = static_cast<BYTE>(ParseInt(*v, 0, 255));
   return attribute;
 }
 

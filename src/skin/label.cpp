@@ -77,7 +77,7 @@ void CLabelUI::PaintText(IRenderer& renderer) {
   renderer.DrawText(text_, rc, manager_->GetFont(font_), CurrentTextColor(), textStyle_);
 }
 
-CTextUI::CTextUI() { textStyle_ = DT_WORDBREAK; }
+CTextUI::CTextUI() { textStyle_ = DT_WORDBREAK | DT_END_ELLIPSIS; }
 
 void* CTextUI::GetInterface(LPCTSTR name) {
   return CDuiString(name) == L"Text" ? this : CLabelUI::GetInterface(name);

@@ -1,5 +1,7 @@
 #pragma once
-// Text controls: a label draws one line, a text control wraps its lines.
+// Text controls: a label draws one line, a text control wraps its lines. Text that does
+// not fit ends with an ellipsis ("endellipsis" "false" cuts it off instead): a label at
+// its width, a text control at the last line that fits its height.
 
 #include "skin/control.h"
 
@@ -30,7 +32,7 @@ class CLabelUI : public CControlUI {
   int font_ = -1;
   DWORD textColor_ = 0;
   DWORD disabledTextColor_ = 0xFFA7A6AA;
-  UINT textStyle_ = DT_VCENTER | DT_SINGLELINE;
+  UINT textStyle_ = DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
   RECT textPadding_;
 };
 

@@ -4,6 +4,7 @@
 // own display connection, which feeds mouse and close events back as window messages.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "skin/types.h"
@@ -25,6 +26,9 @@ enum class DisplayMode { Headless, X11 };
 // Headless unless the program or a test asks for X11 (which needs an X server).
 void SetDisplayMode(DisplayMode mode);
 DisplayMode CurrentDisplayMode();
+// The size of the screen of this thread's display; none when headless, or when no X
+// server can be reached.
+std::optional<SIZE> DisplayScreenSize();
 // Null when headless, or when no X server can be reached.
 std::unique_ptr<NativeWindow> CreateNativeWindow(HWND hwnd, const std::wstring& title, const RECT& rect);
 

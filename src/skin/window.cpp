@@ -1,12 +1,38 @@
 #include "skin/window.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "skin/message_queue.h"
 #include "skin/native_window.h"
 #include "skin/window_registry.h"
 
 namespace DuiLib {
 
-SIZE ScreenSize() { return {1920, 1080}; }
+SIZE ScreenSize() {
+  if (std::optional<SIZE> display = DisplayScreenSize()) return *display;
+  return {1920, 1080};
+}
+
+namespace {
+
+// `size` centred over `area`, then moved as little as needed to lie on the screen; a
+// window larger than the screen keeps its top left corner (and title band) on it.
+RECT CentredOnScreen(const RECT& area, SIZE size) {
+  SIZE screen = ScreenSize();
+  int left = area.left + (area.Width() - size.cx) / 2;
+  int top = area.top + (area.Height() - size.cy) / 2;
+  left = std::max(0, std::min(left, screen.cx - size.cx));
+  top = std::max(0, std::min(top, screen.cy - size.cy));
+  return RECT{left, top, left + size.cx, top + size.cy};
+}
+
+RECT ScreenArea() {
+  SIZE screen = ScreenSize();
+  return RECT{0, 0, screen.cx, screen.cy};
+}
+
+}  // namespace
 
 CWindowWnd::~CWindowWnd() {
   if (IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
@@ -14,11 +40,11 @@ CWindowWnd::~CWindowWnd() {
 
 HWND CWindowWnd::Create(HWND owner, LPCTSTR name, DWORD style, DWORD exStyle, int x, int y, int cx, int cy,
                         HMENU) {
-  SIZE screen = ScreenSize();
   int width = cx == CW_USEDEFAULT ? 0 : cx;
   int height = cy == CW_USEDEFAULT ? 0 : cy;
-  int left = x == CW_USEDEFAULT ? (screen.cx - width) / 2 : x;
-  int top = y == CW_USEDEFAULT ? (screen.cy - height) / 2 : y;
+  RECT centred = CentredOnScreen(ScreenArea(), SIZE{width, height});
+  int left = x == CW_USEDEFAULT ? centred.left : x;
+  int top = y == CW_USEDEFAULT ? centred.top : y;
   return Create(owner, name, style, exStyle, RECT{left, top, left + width, top + height});
 }
 
@@ -53,12 +79,10 @@ void CWindowWnd::ShowWindow(bool show, bool) { DuiLib::ShowWindow(m_hWnd, show);
 void CWindowWnd::CenterWindow() {
   RECT rc;
   if (!GetWindowRect(m_hWnd, &rc)) return;
-  RECT area{0, 0, ScreenSize().cx, ScreenSize().cy};
+  RECT area = ScreenArea();
   HWND owner = GetWindowOwner(m_hWnd);
   if (owner) GetWindowRect(owner, &area);
-  int left = area.left + (area.Width() - rc.Width()) / 2;
-  int top = area.top + (area.Height() - rc.Height()) / 2;
-  MoveWindow(m_hWnd, RECT{left, top, left + rc.Width(), top + rc.Height()});
+  MoveWindow(m_hWnd, CentredOnScreen(area, SIZE{rc.Width(), rc.Height()}));
 }
 
 void CWindowWnd::ResizeClient(int cx, int cy) {

@@ -45,7 +45,8 @@ class CWindowWnd {
   HWND m_hWnd = nullptr;
 };
 
-// The size of the screen windows are centred on.
+// The size of the screen windows are centred on: the display's with X11, a screen of
+// 1920 x 1080 headless (or when no X server answers).
 SIZE ScreenSize();
 
 }  // namespace DuiLib

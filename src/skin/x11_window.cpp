@@ -67,8 +67,7 @@ class X11Window : public NativeWindow {
     window_ = XCreateWindow(display_, RootWindow(display_, screen), rect.left, rect.top, std::max(1, rect.Width()),
                             std::max(1, rect.Height()), 0, CopyFromParent, InputOutput, CopyFromParent,
                             CWBackPixel | CWEventMask, &attrs);
-    std::string name = platform::WideToUtf8(title);
-    Xutf8SetWMProperties(display_, window_, name.c_str(), name.c_str(), nullptr, 0, nullptr, nullptr, nullptr);
+    SetTitle(title);
     Atom wmDelete = connection.deleteAtom();
     XSetWMProtocols(display_, window_, &wmDelete, 1);
     // The skin draws the whole window, title bar included: no frame from the window manager.
@@ -121,6 +120,18 @@ class X11Window : public NativeWindow {
   }
 
  private:
+  // WM_NAME in the locale's encoding for old tools, and _NET_WM_NAME as UTF-8, which
+  // window managers and today's tools read first.
+  void SetTitle(const std::wstring& title) {
+    std::string name = platform::WideToUtf8(title);
+    Xutf8SetWMProperties(display_, window_, name.c_str(), name.c_str(), nullptr, 0, nullptr, nullptr, nullptr);
+    Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+    for (const char* property : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"}) {
+      XChangeProperty(display_, window_, XInternAtom(display_, property, False), utf8, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()));
+    }
+  }
+
   // Skinned windows have the size of their skin: the user cannot resize them.
   void FixSize(const RECT& rect) {
     XSizeHints hints{};
@@ -225,6 +236,14 @@ void Connection::Pump() {
 }
 
 }  // namespace
+
+std::optional<SIZE> X11ScreenSize() {
+  Connection* connection = Connection::ForCurrentThread();
+  if (!connection) return std::nullopt;
+  Display* display = connection->display();
+  int screen = DefaultScreen(display);
+  return SIZE{DisplayWidth(display, screen), DisplayHeight(display, screen)};
+}
 
 std::unique_ptr<NativeWindow> CreateX11Window(HWND hwnd, const std::wstring& title, const RECT& rect) {
   Connection* connection = Connection::ForCurrentThread();

@@ -8,6 +8,16 @@ namespace {
 constexpr DuiLib::DWORD kMaskStyle = 0x10080000;  // visible, system menu
 }
 
+void CMaskWnd::InitWindow() {
+  DuiLib::HWND owner = DuiLib::GetWindowOwner(m_hWnd);
+  DuiLib::RECT ownerRect;
+  if (owner && DuiLib::GetWindowRect(owner, &ownerRect)) {
+    DuiLib::MoveWindow(m_hWnd, ownerRect);
+  } else {
+    CenterWindow();
+  }
+}
+
 int ShowModalMasked(DuiLib::CWindowWnd* window) {
   DuiLib::HWND owner = DuiLib::GetWindowOwner(window->GetHWND());
   auto mask = std::make_unique<CMaskWnd>();

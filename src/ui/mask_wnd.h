@@ -5,7 +5,9 @@
 
 class CMaskWnd : public DuiLib::WindowImplBase {
  public:
-  void InitWindow() override { CenterWindow(); }
+  // Exactly over the owner, also where the owner reaches past the screen's edge (centring
+  // would move the mask onto the screen and off the owner).
+  void InitWindow() override;
 
  protected:
   DuiLib::LPCTSTR GetWindowClassName() const override { return L"MaskWnd"; }

@@ -6,6 +6,7 @@
 #include "ui/size_text.h"
 
 namespace {
+constexpr int kNameWidth = 230;
 constexpr DuiLib::DWORD kNameColor = 0x64676a;
 constexpr DuiLib::DWORD kDetailColor = 0xff9ca4ab;
 constexpr const wchar_t* kFolderImage = L"skin\\r\\do\\BtnFolder-normal.png";
@@ -18,7 +19,9 @@ COsListItem2::COsListItem2(const std::wstring& name, int64_t sizeBytes, int stat
   option_->SetSelectedImage(L"skin\\r\\do\\optSelected.png");
   option_->SetHotImage(L"skin\\r\\do\\optUnselected.png");
   option_->SetNormalImage(L"skin\\r\\do\\optUnselected-gray.png");
-  AddLabel(*this, L"43,17,0,0", 300, 16, 1, kNameColor, L"left", name);
+  // The name ends before the size column (at 278), where a long name is cut with an
+  // ellipsis.
+  AddLabel(*this, L"43,17,0,0", kNameWidth, 16, 1, kNameColor, L"left", name);
   AddLabel(*this, L"278,17,0,0", 60, 16, 1, kDetailColor, L"center", GigabyteText(sizeBytes));
   progress_ = AddLabel(*this, L"350,17,0,0", 72, 14, 1, kDetailColor, L"center", L"");
   folder_ = AddFloating<DuiLib::CButtonUI>(*this, L"443,11,0,0", 26, 26);

@@ -8,6 +8,7 @@
 
 #include "skin/image.h"
 #include "skin/skin.h"
+#include "support/ink.h"
 #include "support/skin_machine.h"
 #include "support/test_window.h"
 
@@ -28,6 +29,8 @@ TEST(ImageAttribute, PlainNamesAndQuotedFields) {
        255},
       {L"file='a.png' source='0,0,10,20' corner='2,2,2,2' fade='128'", L"a.png", {0, 0, 10, 20}, {2, 2, 2, 2}, 128},
       {L"", L"", {}, {}, 255},
+      {L"file='a.png' source='0,0,2147483648,20' fade='99999999999'", L"a.png", {0, 0, 32767, 20}, {}, 255},
+      {L"file='a.png' fade='-3'", L"a.png", {}, {}, 0},
   };
   for (const Case& c : cases) {
     ImageAttribute attribute = ParseImageAttribute(c.text);
@@ -173,6 +176,40 @@ TEST(WorkerUpdates, AnUpdateForARemovedControlIsDropped) {
   EXPECT_EQ(automation::Inspect(h, L"lab"), std::nullopt);
   PostMessage(h, WM_CLOSE, 0);
   ui.Join();
+}
+
+// Text that does not fit its control ends with an ellipsis: a label at its width, a
+// wrapping text at the last line its height holds. "endellipsis" "false" cuts it off.
+TEST(TextFit, TextThatDoesNotFitEndsWithAnEllipsis) {
+  const std::string longText = "Windows 10 专业版 64位 纯净版 带驱动 2024年5月更新 长长长长长长长长长长长长长长长长长长";
+  const std::string shortText = "Windows 10";
+  struct Case {
+    const char* what;
+    std::string control;
+    bool ellipsis;
+  };
+  const Case cases[] = {
+      {"long label", "<Label name=\"t\" width=\"150\" height=\"20\" text=\"" + longText + "\" />", true},
+      {"short label", "<Label name=\"t\" width=\"150\" height=\"20\" text=\"" + shortText + "\" />", false},
+      {"label cut off", "<Label name=\"t\" width=\"150\" height=\"20\" endellipsis=\"false\" text=\"" + longText + "\" />",
+       false},
+      {"long text", "<Text name=\"t\" width=\"150\" height=\"40\" text=\"" + longText + "\" />", true},
+      {"short text", "<Text name=\"t\" width=\"150\" height=\"40\" text=\"" + shortText + "\" />", false},
+  };
+  testing_support::TempMachine machine;
+  for (const Case& c : cases) {
+    testing_support::TestWindow w(machine, L"fit.xml",
+                                  testing_support::WindowXml("<VerticalLayout bkcolor=\"#FFFFFFFF\" inset=\"10,10,10,10\">" +
+                                                             c.control + "<Control /></VerticalLayout>"));
+    w.Create(nullptr, L"fit", 0, 0);
+    Bitmap shown = w.RenderNow()->ToBitmap();
+    RECT place = w.GetPaintManager().FindControl(L"t")->GetPos();
+    EXPECT_EQ(testing_support::EndsWithEllipsis(shown, place), c.ellipsis) << c.what;
+    EXPECT_TRUE(testing_support::HasInk(shown, place)) << c.what;
+    // Nothing is painted beside the control or below it.
+    EXPECT_FALSE(testing_support::HasInk(shown, RECT{place.right, 0, shown.width, shown.height})) << c.what;
+    EXPECT_FALSE(testing_support::HasInk(shown, RECT{0, place.bottom, shown.width, shown.height})) << c.what;
+  }
 }
 
 TEST(Layout, ATabShowsThePageItsSkinSelects) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "skin/attributes.h"
 #include "skin/skin.h"
 #include "support/temp_machine.h"
 
@@ -106,6 +107,109 @@ TEST(SkinXml, SkinFilesAreReadFromTheProgramFolderOfTheMachine) {
   EXPECT_EQ(CPaintManagerUI::GetInstancePath(), L"D:\\Tarnvik\\");
   EXPECT_EQ(builder.Create(L"skin\\x\\missing.xml", nullptr, nullptr), nullptr);
   EXPECT_NE(builder.GetLastError().find("D:\\Tarnvik\\skin\\x\\missing.xml"), std::string::npos);
+}
+
+TEST(SkinNumbers, EveryNumberIsClampedToWhatAScreenHolds) {
+  const int limit = kSkinNumberLimit;
+  struct IntCase {
+    const wchar_t* text;
+    int expected;
+  };
+  for (IntCase c : {IntCase{L"2147483648", limit}, IntCase{L"-2147483649", -limit},
+                    IntCase{L"99999999999999999999999", limit}, IntCase{L" 42px", 42}, IntCase{L"abc", 0},
+                    IntCase{L"-7", -7}}) {
+    EXPECT_EQ(ParseInt(c.text), c.expected) << std::wstring(c.text).size();
+  }
+  EXPECT_EQ(ParseInt(L"300", 0, 255), 255);
+  EXPECT_EQ(ParseRect(L"2147483648,-5,99999999999999999999,20"), (RECT{limit, -5, limit, 20}));
+  EXPECT_EQ(ParseSize(L"4294967296,-4294967296").cx, limit);
+  EXPECT_EQ(ParseSize(L"4294967296,-4294967296").cy, -limit);
+  struct ColorCase {
+    const wchar_t* text;
+    DWORD expected;
+  };
+  for (ColorCase c : {ColorCase{L"#FF112233", 0xFF112233u}, ColorCase{L"#112233", 0xFF112233u},
+                      ColorCase{L"#1FF112233", 0xFFFFFFFFu}, ColorCase{L"4294967296", 0xFFFFFFFFu},
+                      ColorCase{L"0xff283036", 0xff283036u}, ColorCase{L"-1", 0u}}) {
+    EXPECT_EQ(ParseColor(c.text), c.expected) << std::wstring(c.text).size();
+  }
+}
+
+// Numbers beyond an int reach the controls clamped, and laying them out stays within an
+// int (the sanitizer build checks the sums).
+TEST(SkinXml, OverflowingNumbersInASkinAreClamped) {
+  CPaintManagerUI manager;
+  auto root = Build(R"(<Window size="2147483648,100">
+      <Font id="4294967297" size="2147483648" />
+      <Container><Control name="far" float="true" pos="2147483648,10,0,0" width="4294967296" height="2147483648" />
+        <Control name="back" float="true" pos="-2147483649,-2147483649,0,0" /></Container></Window>)",
+                    nullptr, &manager);
+  ASSERT_TRUE(root);
+  EXPECT_EQ(manager.GetInitSize().cx, kSkinNumberLimit);
+  EXPECT_EQ(manager.GetFont(kSkinNumberLimit).pixelSize, 500);
+  CControlUI* far = root->FindControlByName(L"far");
+  EXPECT_EQ(far->GetFixedXY().x, kSkinNumberLimit);
+  EXPECT_EQ(far->GetFixedWidth(), kSkinNumberLimit);
+  root->SetPos(RECT{100, 100, 400, 300});
+  EXPECT_EQ(far->GetPos(), (RECT{100 + kSkinNumberLimit, 110, 100 + 2 * kSkinNumberLimit, 110 + kSkinNumberLimit}));
+  EXPECT_EQ(root->FindControlByName(L"back")->GetPos().left, 100 - kSkinNumberLimit);
+}
+
+std::string NestedContainers(int depth, const std::string& innermost = "") {
+  std::string xml = "<Window>";
+  for (int i = 0; i < depth; ++i) xml += "<Container>";
+  xml += innermost;
+  for (int i = 0; i < depth; ++i) xml += "</Container>";
+  return xml + "</Window>";
+}
+
+TEST(SkinXml, ControlsNestedTooDeepFailTheLoadWithAReason) {
+  for (int depth : {257, 50000}) {
+    CDialogBuilder builder;
+    EXPECT_EQ(builder.CreateFromText(NestedContainers(depth), nullptr, nullptr), nullptr) << depth;
+    EXPECT_NE(builder.GetLastError().find("deeper than 256 levels"), std::string::npos) << builder.GetLastError();
+  }
+  CDialogBuilder builder;
+  std::unique_ptr<CControlUI> deepest(builder.CreateFromText(NestedContainers(256), nullptr, nullptr));
+  EXPECT_TRUE(deepest) << builder.GetLastError();
+}
+
+// A control that counts how often it is told its manager.
+class ManagerProbe : public CControlUI {
+ public:
+  void SetManager(CPaintManagerUI* manager, CControlUI* parent) override {
+    ++calls;
+    CControlUI::SetManager(manager, parent);
+  }
+  int calls = 0;
+};
+
+// Adding a subtree to a container of the same window does not walk the subtree again: a
+// skin is built bottom-up, so walking it at every level costs depth x size.
+TEST(SkinXml, EachControlIsToldItsManagerOncePerMove) {
+  struct ProbeCallback : IDialogBuilderCallback {
+    CControlUI* CreateControl(LPCTSTR className) override {
+      if (std::wstring(className) != L"Probe") return nullptr;
+      probe = new ManagerProbe;
+      return probe;
+    }
+    ManagerProbe* probe = nullptr;
+  } callback;
+  CDialogBuilder builder;
+  CControlUI* root = builder.CreateFromText(NestedContainers(200, "<Probe />"), &callback, nullptr);
+  ASSERT_TRUE(root) << builder.GetLastError();
+  ASSERT_TRUE(callback.probe);
+  EXPECT_EQ(callback.probe->calls, 1);  // added to its own container
+  CPaintManagerUI manager;
+  manager.AttachDialog(root);
+  EXPECT_EQ(callback.probe->calls, 2);
+  EXPECT_EQ(callback.probe->GetManager(), &manager);
+  int depth = 0;
+  for (CControlUI* up = callback.probe->GetParent(); up; up = up->GetParent()) {
+    EXPECT_EQ(up->GetManager(), &manager);
+    ++depth;
+  }
+  EXPECT_EQ(depth, 200);
 }
 
 struct LayoutCase {

@@ -86,6 +86,28 @@ TEST(Window, ModalRunsNestAndTheOwnerIsDisabledMeanwhile) {
   EXPECT_EQ(outer.result, 9);
 }
 
+// Centred over an owner that reaches past the screen's edge (headless: 1920 x 1080), a
+// window is moved back onto the screen; one larger than the screen keeps its top left.
+TEST(Window, ACentredWindowIsMovedOntoTheScreen) {
+  TempMachine machine;
+  RECT nearEdge{}, tooLarge{};
+  UiThread ui([&] {
+    TestWindow owner(machine, L"owner.xml", WindowXml("<Control />", "300,200"), L"Owner");
+    owner.Create(nullptr, L"owner", 0, 0, RECT{1800, 950, 2100, 1150});
+    TestWindow child(machine, L"child.xml", WindowXml("<Control />", "200,100"), L"Child");
+    child.Create(owner.GetHWND(), L"child", 0, 0);
+    child.CenterWindow();
+    GetWindowRect(child.GetHWND(), &nearEdge);
+    TestWindow large(machine, L"large.xml", WindowXml("<Control />", "2000,1200"), L"Large");
+    large.Create(nullptr, L"large", 0, 0);
+    large.CenterWindow();
+    GetWindowRect(large.GetHWND(), &tooLarge);
+  });
+  ui.Join();
+  EXPECT_EQ(nearEdge, (RECT{1720, 980, 1920, 1080}));
+  EXPECT_EQ(tooLarge, (RECT{0, 0, 2000, 1200}));
+}
+
 TEST(Window, TimersFireAsWmTimerWhenTheirPeriodHasPassed) {
   ManualClock clock;
   TempMachine machine;

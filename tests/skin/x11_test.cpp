@@ -9,13 +9,16 @@
 #include <atomic>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "skin/skin.h"
 #include "support/run_program.h"
 #include "support/skin_machine.h"
+#include "support/test_window.h"
 #include "ui/msg_box.h"
 
 // Last: Xlib's macros would clash with the headers above.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -24,6 +27,7 @@ extern char** environ;
 namespace {
 
 using namespace DuiLib;
+using testing_support::UiThread;
 
 bool OnPath(const std::string& program) {
   const char* path = std::getenv("PATH");
@@ -42,11 +46,11 @@ bool OnPath(const std::string& program) {
 // An X server of its own for the test, on a display number no other server holds.
 class Xvfb {
  public:
-  Xvfb() {
+  explicit Xvfb(const std::string& screen = "1920x1080x24") {
     int number = 100 + getpid() % 500;
     while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
     std::string display = ":" + std::to_string(number);
-    const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp", nullptr};
+    const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", nullptr};
     if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
       pid_ = 0;
       return;
@@ -87,6 +91,91 @@ uint32_t ScreenPixel(const std::string& display, int x, int y) {
   if (image) XDestroyImage(image);
   XCloseDisplay(dpy);
   return pixel & 0xFFFFFF;
+}
+
+// A top-level window on the server as the window manager sees it: its UTF-8 name and
+// where it lies on the screen.
+struct ScreenWindow {
+  std::string name;
+  RECT rect;
+};
+
+std::vector<ScreenWindow> MappedWindows(const std::string& display) {
+  std::vector<ScreenWindow> found;
+  Display* dpy = XOpenDisplay(display.c_str());
+  if (!dpy) return found;
+  Atom netWmName = XInternAtom(dpy, "_NET_WM_NAME", False);
+  Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+  Window root, parent;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count);
+  for (unsigned int i = 0; i < count; ++i) {
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(dpy, children[i], &attrs) || attrs.map_state != IsViewable) continue;
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy, children[i], netWmName, 0, 1024, False, utf8, &type, &format, &items, &after, &data) !=
+            Success ||
+        type != utf8 || !data) {
+      continue;
+    }
+    found.push_back({std::string(reinterpret_cast<char*>(data), items),
+                     RECT{attrs.x, attrs.y, attrs.x + attrs.width, attrs.y + attrs.height}});
+    XFree(data);
+  }
+  if (children) XFree(children);
+  XCloseDisplay(dpy);
+  return found;
+}
+
+// On a screen smaller than the one the skins were drawn for, a centred window is whole on
+// it, a window larger than the screen keeps its title band on it; tools read the windows'
+// Chinese titles as UTF-8.
+TEST(X11, WindowsLieOnASmallScreenAndTellTheirNamesInUtf8) {
+  if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  Xvfb server("1024x768x24");
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  setenv("DISPLAY", server.display().c_str(), 1);
+  SetDisplayMode(DisplayMode::X11);
+  testing_support::SkinMachine machine;
+
+  UiThread boxThread([] { ShowMsgBox2(nullptr, L"程序正在运行，确定要退出？", L"提示", 0, L"确定", L"取消"); });
+  HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_NE(box, nullptr);
+  automation::WaitIdle(box);
+  UiThread bigThread([&machine] {
+    testing_support::TestWindow big(machine, L"big.xml", testing_support::WindowXml("<Control />", "1200,900"));
+    big.Create(nullptr, L"大窗口 big", 0, 0);
+    big.CenterWindow();
+    big.ShowModal();
+  });
+  HWND big = automation::WaitForWindowOfClass(L"TestWindow");
+  ASSERT_NE(big, nullptr);
+  automation::WaitIdle(big);
+
+  std::vector<ScreenWindow> shown = MappedWindows(server.display());
+  // "left,top,right,bottom" of the window of that name, "none" without one.
+  auto placeOf = [&](const std::string& name) {
+    for (const ScreenWindow& w : shown) {
+      if (w.name == name) {
+        const RECT& r = w.rect;
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom);
+      }
+    }
+    return std::string("none");
+  };
+  EXPECT_EQ(placeOf("Tarnvik弹窗"), "274,278,749,490");  // 475 x 212 in the middle of 1024 x 768
+  EXPECT_EQ(placeOf("大窗口 big"), "0,0,1200,900");
+
+  PostMessage(big, WM_CLOSE, 0);
+  bigThread.Join();
+  PostMessage(box, WM_CLOSE, 0);
+  boxThread.Join();
+  SetDisplayMode(DisplayMode::Headless);
 }
 
 TEST(X11, AMessageBoxIsShownAndClickedInARealWindow) {

@@ -11,6 +11,7 @@
 #include "ui/msg_box.h"
 #include "ui/os_list.h"
 #include "ui/os_list_item1.h"
+#include "ui/os_list_item2.h"
 #include "ui/preview_wnd.h"
 #include "ui/tishi_wnd.h"
 
@@ -30,6 +31,15 @@ class GoldenTest : public ::testing::Test {
     EXPECT_EQ(testing_support::CompareWithGolden(rendered, golden), "");
   }
 
+  // The preview window, created, with an image list of `height` as its first control.
+  static COsListUI* AddList(CPreviewWnd& window, int height) {
+    window.CreateProgramWindow(nullptr, L"preview");
+    auto* list = new COsListUI;
+    list->SetFixedHeight(height);
+    window.Body()->Add(list);
+    return list;
+  }
+
   testing_support::SkinMachine machine_;
   testing_support::TempDir dir_;
 };
@@ -47,6 +57,25 @@ TEST_F(GoldenTest, MessageBoxWithTwoButtonsOfTwoStyles) {
   ExpectLooksLike(box, "msgbox2.png");
 }
 
+TEST_F(GoldenTest, MessageBoxWithMoreTextThanItHolds) {
+  std::wstring text;
+  for (int i = 0; i < 4; ++i) text += L"下载镜像失败，请检查网络是否正确连接，或者更换下载目录后重试。";
+  MsgBox::CMsgBox1 box(text, L"提示", 3, MsgButton{L"确定", 0, true, {}});
+  box.CreateProgramWindow(nullptr, DialogTitle());
+  ExpectLooksLike(box, "msgbox_long.png");
+}
+
+TEST_F(GoldenTest, ReselectionRowsWithALongName) {
+  CPreviewWnd window;
+  COsListUI* list = AddList(window, 150);
+  list->Add(new COsListItem2(L"Windows 10 专业版 64位 纯净版 带全部驱动 2024年5月更新", 4832716800LL, 2));
+  list->Add(new COsListItem2(L"Windows 11 专业版 64位", 5637144576LL, 3));
+  list->Add(new COsListItem2(L"Windows 7 旗舰版 64位", 3865470566LL, 0));
+  static_cast<COsListItem2*>(list->GetItemAt(0))->ShowProgress(42);
+  static_cast<COsListItem2*>(list->GetItemAt(0))->Option()->Selected(true, false);
+  ExpectLooksLike(window, "reselect_rows.png");
+}
+
 TEST_F(GoldenTest, NoticeWindowWithThreeSecondsLeft) {
   CTishiWnd notice;
   notice.CreateProgramWindow(nullptr, DialogTitle());
@@ -57,10 +86,7 @@ TEST_F(GoldenTest, NoticeWindowWithThreeSecondsLeft) {
 
 TEST_F(GoldenTest, ImageListAndTaskPanel) {
   CPreviewWnd window;
-  window.CreateProgramWindow(nullptr, L"preview");
-  auto* list = new COsListUI;
-  list->SetFixedHeight(140);
-  window.Body()->Add(list);
+  COsListUI* list = AddList(window, 140);
   list->Add(new COsListItem1(L"Windows 10 专业版 64位", L"2024-05-20", 4832716800LL, L"", 1));
   list->Add(new COsListItem1(L"Windows 11 专业版 64位", L"2024-06-11", 5637144576LL, L"", 3));
   list->SelectItem(1);

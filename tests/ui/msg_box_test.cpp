@@ -8,6 +8,7 @@
 
 #include "skin/image.h"
 #include "skin/skin.h"
+#include "support/ink.h"
 #include "support/skin_machine.h"
 #include "support/temp_dir.h"
 #include "support/test_window.h"
@@ -99,42 +100,45 @@ TEST(MsgBox, AButtonThatDoesNotCloseRunsItsCallbackAndKeepsTheBoxOpen) {
   EXPECT_EQ(unlocked, 1);
 }
 
+// Also over an owner the user moved partly off the screen (headless: 1920 x 1080).
 TEST(MsgBox, WithAnOwnerADisabledMaskCoversItWhileTheBoxRuns) {
-  SkinMachine machine;
-  std::atomic<int> result{-1};
-  std::atomic<HWND> owner{nullptr};
-  UiThread ui([&] {
-    testing_support::TestWindow frame(machine, L"frame.xml",
-                                      testing_support::WindowXml("<Control bkcolor=\"#FFFFFFFF\" />", "800,600"));
-    frame.Create(nullptr, L"Tarnvik", WS_VISIBLE, 0, 100, 50, CW_USEDEFAULT, CW_USEDEFAULT);
-    owner = frame.GetHWND();
-    result = ShowMsgBox1(frame.GetHWND(), L"磁盘容量不足，请检查磁盘空间", L"提示", 0, L"确定");
-  });
-  HWND mask = automation::WaitForWindowOfClass(L"MaskWnd");
-  HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
-  ASSERT_TRUE(mask && box);
-  automation::WaitIdle(box);
-  RECT ownerRect, maskRect;
-  GetWindowRect(owner, &ownerRect);
-  GetWindowRect(mask, &maskRect);
-  EXPECT_EQ(maskRect, ownerRect);
-  EXPECT_EQ(GetWindowTitle(mask), L"_*_mask_*_");
-  EXPECT_EQ(GetWindowOwner(mask), owner.load());
-  EXPECT_FALSE(IsWindowEnabled(mask));
-  EXPECT_FALSE(IsWindowEnabled(owner));
-  EXPECT_EQ(GetWindowOwner(box), owner.load());
-  // The veil darkens the white owner beneath it.
-  testing_support::TempDir dir;
-  std::string shot = (dir.path() / "mask.png").string();
-  ASSERT_TRUE(automation::Capture(mask, shot));
-  std::ifstream file(shot, std::ios::binary);
-  auto picture = DecodePng(std::string(std::istreambuf_iterator<char>(file), {}));
-  ASSERT_TRUE(picture);
-  EXPECT_EQ(picture->pixels[10 * picture->width + 10], 0xFF999999u);
-  automation::Click(box, L"btn1");
-  ui.Join();
-  EXPECT_EQ(result, 1);
-  EXPECT_FALSE(IsWindow(mask));
+  for (POINT at : {POINT{100, 50}, POINT{1500, 700}}) {
+    SkinMachine machine;
+    std::atomic<int> result{-1};
+    std::atomic<HWND> owner{nullptr};
+    UiThread ui([&] {
+      testing_support::TestWindow frame(machine, L"frame.xml",
+                                        testing_support::WindowXml("<Control bkcolor=\"#FFFFFFFF\" />", "800,600"));
+      frame.Create(nullptr, L"Tarnvik", WS_VISIBLE, 0, at.x, at.y, CW_USEDEFAULT, CW_USEDEFAULT);
+      owner = frame.GetHWND();
+      result = ShowMsgBox1(frame.GetHWND(), L"磁盘容量不足，请检查磁盘空间", L"提示", 0, L"确定");
+    });
+    HWND mask = automation::WaitForWindowOfClass(L"MaskWnd");
+    HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
+    ASSERT_TRUE(mask && box);
+    automation::WaitIdle(box);
+    RECT ownerRect, maskRect;
+    GetWindowRect(owner, &ownerRect);
+    GetWindowRect(mask, &maskRect);
+    EXPECT_EQ(maskRect, ownerRect) << at.x;
+    EXPECT_EQ(GetWindowTitle(mask), L"_*_mask_*_");
+    EXPECT_EQ(GetWindowOwner(mask), owner.load());
+    EXPECT_FALSE(IsWindowEnabled(mask));
+    EXPECT_FALSE(IsWindowEnabled(owner));
+    EXPECT_EQ(GetWindowOwner(box), owner.load());
+    // The veil darkens the white owner beneath it.
+    testing_support::TempDir dir;
+    std::string shot = (dir.path() / "mask.png").string();
+    ASSERT_TRUE(automation::Capture(mask, shot));
+    std::ifstream file(shot, std::ios::binary);
+    auto picture = DecodePng(std::string(std::istreambuf_iterator<char>(file), {}));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixels[10 * picture->width + 10], 0xFF999999u);
+    automation::Click(box, L"btn1");
+    ui.Join();
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(IsWindow(mask));
+  }
 }
 
 // The install worker shows its restart-failure notice from its own thread, owned by the
@@ -199,6 +203,25 @@ TEST(MsgBox, ButtonStylesSetImagesAndTextColours) {
     EXPECT_EQ(btn1->GetTextColor(), c.text) << c.style;
     EXPECT_EQ(btn1->GetHotTextColor(), c.hot) << c.style;
     EXPECT_EQ(btn1->GetPushedTextColor(), c.hot) << c.style;
+  }
+}
+
+// A message longer than the box holds ends, on its last shown line, with an ellipsis; a
+// short one is shown whole.
+TEST(MsgBox, AMessageTooLongForTheBoxShowsThatItIsCut) {
+  SkinMachine machine;
+  const std::wstring shortText = L"重启失败，请手动重启电脑";
+  std::wstring longText;
+  for (int i = 0; i < 6; ++i) longText += L"下载镜像失败，请检查网络是否正确连接，或者更换下载目录后重试。";
+  for (const std::wstring& text : {shortText, longText}) {
+    MsgBox::CMsgBox1 box1(text, L"提示", 0, MsgButton{L"确定", 0, true, {}});
+    MsgBox::CMsgBox2 box2(text, L"提示", 0, MsgButton{L"确定", 0, true, {}}, MsgButton{L"取消", 1, true, {}});
+    for (MsgBox::CMsgBoxBase* box : {static_cast<MsgBox::CMsgBoxBase*>(&box1), static_cast<MsgBox::CMsgBoxBase*>(&box2)}) {
+      box->CreateProgramWindow(nullptr, L"box");
+      Bitmap shown = box->RenderNow()->ToBitmap();
+      RECT message = box->GetPaintManager().FindControl(L"reText")->GetPos();
+      EXPECT_EQ(testing_support::EndsWithEllipsis(shown, message), text == longText) << text.size();
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/skin.h"
+#include "support/ink.h"
 #include "support/skin_machine.h"
 #include "ui/os_list.h"
 #include "ui/os_list_item1.h"
@@ -219,6 +220,28 @@ TEST(OsListItem2, SelectionComesThroughTheOptionNotTheRow) {
   EXPECT_FALSE(automation::IsSelected(h, L"opt1"));  // one group for all rows
   EXPECT_EQ(window.Close(), (std::vector<std::wstring>{L"click:opt1:0", L"selectchanged:opt1:0", L"click:opt0:0",
                                                        L"selectchanged:opt0:0"}));
+}
+
+// A long image name is cut with an ellipsis before the size column: the column shows
+// the same pixels as in a row with a short name.
+TEST(OsListItem2, ALongNameEndsWithAnEllipsisBeforeTheSizeColumn) {
+  testing_support::SkinMachine machine;
+  CPreviewWnd window;
+  window.CreateProgramWindow(nullptr, L"reselect");
+  auto* list = new COsListUI;
+  window.Body()->Add(list);
+  const int64_t size = int64_t(5) << 30;
+  list->Add(new COsListItem2(L"Windows 10 专业版 64位 纯净版 带全部驱动 2024年5月更新 长名字镜像", size, 2));
+  list->Add(new COsListItem2(L"Windows 11", size, 2));
+  Bitmap shown = window.RenderNow()->ToBitmap();
+  RECT longRow = list->GetItemAt(0)->GetPos(), shortRow = list->GetItemAt(1)->GetPos();
+  // The name starts at 43 of the row, the size column at 278 (60 wide), both from 17.
+  auto name = [](const RECT& row) { return RECT{row.left + 43, row.top + 17, row.left + 278, row.top + 33}; };
+  auto sizeColumn = [](const RECT& row) { return RECT{row.left + 274, row.top, row.left + 340, row.top + 48}; };
+  EXPECT_TRUE(testing_support::HasInk(shown, sizeColumn(longRow)));
+  EXPECT_TRUE(testing_support::SamePixels(shown, sizeColumn(longRow), sizeColumn(shortRow)));
+  EXPECT_TRUE(testing_support::EndsWithEllipsis(shown, name(longRow)));
+  EXPECT_FALSE(testing_support::EndsWithEllipsis(shown, name(shortRow)));
 }
 
 }  // namespace
