@@ -3,8 +3,8 @@
 // the check stored. Support staff use it to see why a machine got its recommendation.
 
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -12,10 +12,10 @@
 
 #include "app/global_param.h"
 #include "app/service_config.h"
+#include "arguments.h"
 #include "catalogue/check_page.h"
 #include "catalogue/check_texts.h"
 #include "catalogue/sys_check_thread.h"
-#include "arguments.h"
 #include "command.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
