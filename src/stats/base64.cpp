@@ -59,3 +59,22 @@ std::string Base64Decode(std::string_view text) {
   }
   return bytes;
 }
+
+std::string Base64Problem(std::string_view text) {
+  if (text.size() % 4 != 0) return "its length " + std::to_string(text.size()) + " is not a multiple of 4";
+  const size_t padding = text.size() - text.find_last_not_of('=') - 1;
+  const size_t end = text.size() - std::min(padding, text.size());
+  for (size_t i = 0; i < end; ++i) {
+    if (kValueOf[static_cast<unsigned char>(text[i])] == kNotInAlphabet) {
+      return "the character '" + std::string(1, text[i]) + "' at offset " + std::to_string(i) + " is not Base64";
+    }
+  }
+  if (padding > 2 || (padding > 0 && end == 0)) return "its \"=\" padding is wrong";
+  // The last character before the padding carries 2 (one "=") or 4 (two) bits that no
+  // byte uses; an encoder writes them as zero.
+  if (padding > 0) {
+    const int unused = kValueOf[static_cast<unsigned char>(text[end - 1])] & (padding == 1 ? 0x3 : 0xf);
+    if (unused != 0) return "its \"=\" padding is wrong";
+  }
+  return "";
+}

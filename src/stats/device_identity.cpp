@@ -85,11 +85,10 @@ InfoListing ListByInfo() {
   return listing;
 }
 
-// Only an adapter the registry names as physical counts as physical; -1 means the
-// registry knows nothing of it.
-bool IsPhysical(const NetAdapterInfo& a) {
-  return a.characteristics != -1 && (a.characteristics & kNcfPhysical) != 0;
-}
+// The bit test alone decides: an adapter the registry knows nothing of (-1) has every
+// bit set and counts as physical. The statistics service tells machines apart by the
+// address this rule gives, so it must not be made stricter here.
+bool IsPhysical(const NetAdapterInfo& a) { return (a.characteristics & kNcfPhysical) != 0; }
 
 }  // namespace
 

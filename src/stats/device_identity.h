@@ -18,6 +18,7 @@ struct NetAdapterInfo {
 int32_t AdapterCharacteristics(const std::string& adapterName);
 
 // The address of the machine's best adapter: a wired physical one, else a wireless
-// physical one, else any with a 6-byte address; "" when there is none, or an error
+// physical one, else any with a 6-byte address (an adapter missing from the registry
+// counts as physical); "" when there is none, or an error
 // marker (":3:1", ":4:1", ":5:1") when the adapters cannot be listed at all.
 std::string GetMacAddress();

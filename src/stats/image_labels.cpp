@@ -1,6 +1,8 @@
 #include "stats/image_labels.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 #include "app/text_helpers.h"
 
@@ -25,6 +27,21 @@ std::string Join(const std::vector<std::wstring>& labels) {
   return joined;
 }
 
+// The name as UTF-16 code units, the way Windows holds and compares it.
+std::u16string Utf16Units(const std::wstring& text) {
+  std::u16string units;
+  for (wchar_t c : text) {
+    auto point = static_cast<uint32_t>(c);
+    if (point >= 0x10000) {
+      units.push_back(static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10)));
+      units.push_back(static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF)));
+    } else {
+      units.push_back(static_cast<char16_t>(point));
+    }
+  }
+  return units;
+}
+
 }  // namespace
 
 std::wstring OsFamilyLabel(const std::wstring& imageName) {
@@ -44,8 +61,13 @@ std::wstring OsFamilyLabel(const std::wstring& imageName) {
 
 std::string JoinedLabels(const std::set<std::wstring>& imageNames) {
   if (imageNames.empty()) return "null";
+  // A set of wide strings here orders by code point; on Windows it orders by UTF-16 code
+  // unit, which puts a name outside the Basic Multilingual Plane before U+E000 to U+FFFF.
+  std::vector<std::pair<std::u16string, const std::wstring*>> ordered;
+  for (const std::wstring& name : imageNames) ordered.emplace_back(Utf16Units(name), &name);
+  std::sort(ordered.begin(), ordered.end());
   std::vector<std::wstring> labels;
-  for (const std::wstring& name : imageNames) labels.push_back(OsFamilyLabel(name));
+  for (const auto& [units, name] : ordered) labels.push_back(OsFamilyLabel(*name));
   return Join(labels);
 }
 

@@ -10,7 +10,8 @@
 // "win8 64", "win8 32", "pe" or "Other". Letters A to Z match without case.
 std::wstring OsFamilyLabel(const std::wstring& imageName);
 
-// The narrowed labels of the names in set order, joined by "@@"; "null" for an empty set.
+// The narrowed labels of the names in the set's order on Windows (by UTF-16 code unit),
+// joined by "@@"; "null" for an empty set.
 std::string JoinedLabels(const std::set<std::wstring>& imageNames);
 
 // The narrowed labels of narrow names in list order, joined by "@@"; "" for an empty list.

@@ -13,3 +13,13 @@ std::string EncryptString(std::string plain, std::string key);
 // Gives "" for a key longer than 16 bytes and for text that is not the Base64 form of
 // whole cipher blocks. The padding is removed by its last byte alone, as senders expect.
 std::string DecryptString(std::string base64, std::string key);
+
+// For people reading a cipher text: the plain text, or why the text is not one that
+// EncryptString made with this key (not Base64, not whole blocks, or PKCS#7 padding that
+// does not check out, which is what a wrong key or a damaged text gives).
+struct CheckedPlain {
+  bool ok = false;
+  std::string plain;    // when ok
+  std::string problem;  // when not ok
+};
+CheckedPlain DecryptChecked(const std::string& base64, const std::string& key);

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "base/json_read.h"
 
 #include "stats/device_identity.h"
 #include "support/temp_machine.h"
@@ -27,6 +31,9 @@ struct AdapterSpec {
 Json::Value MachineWith(const std::vector<AdapterSpec>& adapters) {
   Json::Value machine = MinimalMachine();
   int index = 0;
+  int unregistered = 0;
+  for (const AdapterSpec& s : adapters) unregistered += s.characteristics < 0;
+  int registered = static_cast<int>(adapters.size()) - unregistered;
   for (const AdapterSpec& s : adapters) {
     std::string name = "{ADAPTER-" + std::to_string(index) + "}";
     Json::Value a;
@@ -37,8 +44,8 @@ Json::Value MachineWith(const std::vector<AdapterSpec>& adapters) {
     machine["network"]["adapters"].append(a);
     if (s.characteristics >= 0) {
       char subkey[16];
-      // Registered in the reverse of list order.
-      std::snprintf(subkey, sizeof subkey, "%04d", static_cast<int>(adapters.size()) - 1 - index);
+      // Registered in the reverse of list order, numbered from 0000 without gaps.
+      std::snprintf(subkey, sizeof subkey, "%04d", --registered);
       Json::Value& key = machine["registry"][std::string(kClassKey) + subkey];
       key["NetCfgInstanceId"] = "{adapter-" + std::to_string(index) + "}";  // case differs
       key["Characteristics"] = s.characteristics;
@@ -64,8 +71,11 @@ TEST(GetMacAddress, ChoosesWiredPhysicalThenWirelessPhysicalThenAny) {
       {"only wireless is physical", {{kOther, 6, kVirtual}, {kWireless, 71, kPhysical}}, kWireless},
       {"virtual first, then physical wired", {{kOther, 6, kVirtual}, {kWired, 6, kPhysical}}, kWired},
       {"nothing physical: first 6-byte", {{"00-11-22-33-44-55-66-77", 6, kVirtual}, {kOther, 6, kVirtual}}, kOther},
-      {"unknown to the registry is not physical", {{kOther, 6, -1}, {kWired, 6, kPhysical}}, kWired},
-      {"unknown to the registry as last resort", {{kOther, 6, -1}}, kOther},
+      // -1 has every bit set: an adapter missing from the registry passes as physical.
+      {"unknown to the registry counts as wired physical", {{kOther, 6, -1}, {kWired, 6, kPhysical}}, kOther},
+      {"unknown to the registry beats a wireless physical", {{kWireless, 71, kPhysical}, {kWired, 6, -1}}, kWired},
+      {"unknown wireless beats a virtual wired", {{kOther, 6, kVirtual}, {kWireless, 71, -1}}, kWireless},
+      {"unknown to the registry alone", {{kOther, 6, -1}}, kOther},
       {"8-byte physical is never chosen", {{"00-11-22-33-44-55-66-77", 6, kPhysical}}, ""},
       {"no address at all", {{"", 24, kPhysical}}, ""},
   };
@@ -73,6 +83,27 @@ TEST(GetMacAddress, ChoosesWiredPhysicalThenWirelessPhysicalThenAny) {
     TempMachine m(MachineWith(c.adapters));
     EXPECT_EQ(GetMacAddress(), c.expected) << c.name;
   }
+}
+
+// The demo machine lists a virtual adapter, the Wi-Fi adapter, then the wired one.
+TEST(GetMacAddress, DemoMachineWhoseWiredAdapterHasNoRegistryEntryReportsTheWiredOne) {
+  std::ifstream in(TARNVIK_SOURCE_DIR "/tools/machines/demo/machine.json");
+  std::stringstream text;
+  text << in.rdbuf();
+  Json::Value demo;
+  std::string error;
+  ASSERT_TRUE(tarnvik::ReadJsonText(text.str(), demo, error)) << error;
+  const char kDemoWired[] = "1C-69-7A-0E-44-B2";
+  {
+    TempMachine m(demo);
+    EXPECT_EQ(GetMacAddress(), kDemoWired);
+  }
+  const std::string wiredEntry = std::string(kClassKey) + "0002";
+  ASSERT_TRUE(demo["registry"].isMember(wiredEntry));
+  demo["registry"].removeMember(wiredEntry);
+  TempMachine m(demo);
+  EXPECT_EQ(AdapterCharacteristics("{E3A1D8F4-6B2C-4A7E-B9D0-2C4E6F8A0B1D}"), -1);
+  EXPECT_EQ(GetMacAddress(), kDemoWired);  // not the Wi-Fi adapter's A4-C3-F0-85-1B-3D
 }
 
 TEST(GetMacAddress, FallsBackToTheOlderListingWhenTheFirstFails) {

@@ -159,6 +159,9 @@ TEST_F(FixedPointsTest, SelectionRecordJoinsLabelsInSetOrderAndGivesTheRatio) {
       {{L"win7_64_a.gho", L"win7_64_b.gho", L"win7_32.gho"}, {L"win7_64_a.gho", L"win7_64_b.gho"},
        "win7 32@@win7 64@@win7 64", "win7 64@@win7 64", "0.6667"},
       {{}, {L"pe.iso"}, "null", "pe", "0.0000"},
+      // Ordered by UTF-16 code unit: U+1F4BF is stored as D83D DCBF and sorts before U+FF01.
+      {{L"Win\uFF01 10 64.iso", L"Win\U0001F4BF 7 64.gho"}, {L"Win\U0001F4BF 7 64.gho"},
+       "win7 64@@win10 64", "win7 64", "0.5000"},
   };
   for (const Case& c : cases) {
     Pairs pairs = PlainPairs(FixedSelRecord(c.selected, c.downloaded));

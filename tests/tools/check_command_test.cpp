@@ -89,6 +89,22 @@ TEST(CheckCommand, RefusesAMissingMachine) {
   EXPECT_EQ(RunTarnvikctl({"check"}).exitCode, 2);
 }
 
+TEST(CheckCommand, NamesAServiceAddressThatIsNotAUrl) {
+  TempDir machine;
+  std::filesystem::copy(TARNVIK_SOURCE_DIR "/tools/machines/demo", machine.path(),
+                        std::filesystem::copy_options::recursive);
+  for (const char* base : {"127.0.0.1:8080", "http://", "ftp://127.0.0.1", "http://127.0.0.1:99999", "http://a b"}) {
+    setenv("TARNVIK_SERVICE_BASE", base, 1);
+    auto outcome = RunTarnvikctl({"check", "--machine", machine.path().string()});
+    unsetenv("TARNVIK_SERVICE_BASE");
+    EXPECT_EQ(outcome.exitCode, 2) << base;
+    EXPECT_NE(outcome.err.find(std::string("the service address '") + base + "' (TARNVIK_SERVICE_BASE) is not a URL"),
+              std::string::npos)
+        << outcome.err;
+    EXPECT_EQ(outcome.out, "") << base;
+  }
+}
+
 // The channel arrives as the program sends it: Base64 in the form body, "+" unescaped.
 TEST_F(LocalCatalogueService, EndpointDecryptsTheChannelAndAnswersTheEncryptedCatalogue) {
   for (const char* channel : {"B1", "B3", "T1"}) {

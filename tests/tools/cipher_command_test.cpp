@@ -62,4 +62,32 @@ TEST(CipherCommandTest, UsageErrorsExitWithTwo) {
   }
 }
 
+TEST(CipherCommandTest, DecryptOfTextThatIsNotACipherTextSaysWhy) {
+  struct Case {
+    std::string text;
+    const char* problem;
+  };
+  const Case cases[] = {
+      {"abc", "not Base64: its length 3 is not a multiple of 4"},
+      {"ab!d", "not Base64: the character '!' at offset 2 is not Base64"},
+      {"QUJD REVG", "not Base64: its length 9"},
+      {"a===", "not Base64: its \"=\" padding is wrong"},
+      {"====", "not Base64: its \"=\" padding is wrong"},
+      {"AAB=", "not Base64: its \"=\" padding is wrong"},  // bits past the last byte are set
+      {"AAAA", "decodes to 3 bytes, not whole 16-byte cipher blocks"},
+      {"", "decodes to 0 bytes"},
+      // A whole block that does not end in PKCS#7 padding: another key, or no cipher text.
+      {testing_support::OpenSslBase64(testing_support::OpenSslAes128Ecb(std::string(16, 'x'), kStatsKey, false)),
+       "the padding is wrong"},
+      {EncryptString("mac=AA-BB", "another key 1234"), "the padding is wrong"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = RunTarnvikctl({"cipher", "decrypt", c.text});
+    EXPECT_EQ(outcome.exitCode, 1) << c.text;
+    EXPECT_EQ(outcome.out, "") << c.text;
+    EXPECT_NE(outcome.err.find("tarnvikctl cipher: cannot decrypt '" + c.text + "': "), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find(c.problem), std::string::npos) << outcome.err;
+  }
+}
+
 }  // namespace

@@ -60,4 +60,14 @@ TEST(ShotCommand, UsesTheSkinsOfAGivenMachine) {
   EXPECT_EQ(RunShot({"msgbox1"}), 2);
 }
 
+TEST(ShotCommand, AMachineWithoutTheSkinFilesFailsAndWritesNoImage) {
+  testing_support::TempMachine machine;  // the program folder holds no skin folder
+  testing_support::TempDir dir;
+  for (const char* what : {"msgbox1", "tishi", "oslist"}) {
+    const auto out = dir.path() / (std::string(what) + ".png");
+    EXPECT_EQ(RunShot({what, out.string(), "--machine", machine.folder().string()}), 1) << what;
+    EXPECT_FALSE(std::filesystem::exists(out)) << what;
+  }
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 // The local service's statistics endpoint, posted to over loopback as the reporter posts.
 
+#include <httplib.h>
+
 #include <gtest/gtest.h>
 #include <json/json.h>
 
@@ -9,7 +11,9 @@
 #include "app/post_form.h"
 #include "app/text_helpers.h"
 #include "services/local_service.h"
+#include "stats/fixed_points.h"
 #include "stats/payload_cipher.h"
+#include "stats/point_identity.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -64,6 +68,65 @@ TEST(StatsEndpoint, LogsEachPointDecryptedInPostedOrder) {
   EXPECT_LT(lines[0].find("\"step\""), lines[0].find("\"os\""));
   EXPECT_LT(lines[0].find("\"os\""), lines[0].find("\"name\""));
   EXPECT_NE(lines[0].find("点击客服"), std::string::npos);
+}
+
+class StatsEndpointService : public testing::Test {
+ protected:
+  StatsEndpointService() {
+    service_.Bind();
+    service_.Start();
+  }
+  httplib::Result Post(const std::string& body) {
+    httplib::Client client("127.0.0.1", service_.port());
+    return client.Post("/api/indepth", body, "application/x-www-form-urlencoded");
+  }
+  std::filesystem::path LogFile() const { return root_.path() / "indepth.jsonl"; }
+
+  testing_support::TempDir root_;
+  services::LocalService service_{{root_.path(), 0}};
+};
+
+TEST_F(StatsEndpointService, APointThatCannotBeWrittenIsAnsweredWithAnError) {
+  std::filesystem::create_directory(LogFile());  // no file can be opened there, whoever runs the test
+  const std::string body = "step=" + EncryptString("2", kStatsKey);
+  testing::internal::CaptureStderr();
+  auto refused = Post(body);
+  const std::string serviceErrors = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->status, 500);
+  Json::Value reply;
+  ASSERT_TRUE(Json::Reader().parse(refused->body, reply)) << refused->body;
+  EXPECT_NE(reply["code"].asInt(), 0);
+  EXPECT_EQ(reply["msg"].asString(), "cannot write " + LogFile().string());
+  EXPECT_NE(serviceErrors.find("indepth.jsonl"), std::string::npos) << serviceErrors;
+
+  std::filesystem::remove(LogFile());
+  auto accepted = Post(body);
+  ASSERT_TRUE(accepted);
+  EXPECT_EQ(accepted->status, 200);
+  EXPECT_EQ(Lines(LogFile()).size(), 1u);
+}
+
+// The check's point sends its boot mode and system label as UTF-8, the identity as code
+// page 936: the log shows both as they were meant.
+TEST_F(StatsEndpointService, EachValueIsReadInTheCodePageItIsSentIn) {
+  CurrentPointIdentity() = {EncryptString(Utf8ToAnsi("网卡"), kStatsKey), EncryptString("17654321001234", kStatsKey), true};
+  const std::string checkQuery = FixedChkFinish(Utf8ToAnsi("UEFI 启动"), Utf8ToAnsi("Win10 64位 专业版"), 16384).BuildQuery();
+  const std::string installQuery = FixedDldInstall(Utf8ToAnsi("Windows 7 旗舰版 64位")).BuildQuery();
+  CurrentPointIdentity() = PointIdentity{};
+  ASSERT_EQ(Post(checkQuery)->status, 200);
+  ASSERT_EQ(Post(installQuery)->status, 200);
+
+  const std::vector<std::string> lines = Lines(LogFile());
+  ASSERT_EQ(lines.size(), 2u);
+  Json::Value check, install;
+  ASSERT_TRUE(Json::Reader().parse(lines[0], check)) << lines[0];
+  ASSERT_TRUE(Json::Reader().parse(lines[1], install)) << lines[1];
+  EXPECT_EQ(check["mac"].asString(), "网卡");
+  EXPECT_EQ(check["type"].asString(), "UEFI 启动");
+  EXPECT_EQ(check["os"].asString(), "win10 64");
+  EXPECT_EQ(check["mem"].asString(), "16384");
+  EXPECT_EQ(install["final_os"].asString(), "win7 64");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "services/local_service.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <utility>
@@ -23,6 +24,12 @@ bool RegisterEndpoints(const char* name, EndpointInstaller install) {
 
 LocalService::LocalService(ServiceOptions options)
     : options_(std::move(options)), server_(std::make_unique<httplib::Server>()) {
+  // The library's default adds SO_REUSEPORT, with which a second service would share a
+  // port already in use instead of being refused it.
+  server_->set_socket_options([](int socket) {
+    int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  });
   for (const auto& [name, install] : Installers()) install(*server_, options_);
 }
 

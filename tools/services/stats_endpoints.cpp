@@ -1,11 +1,13 @@
 // The statistics endpoint: POST /api/indepth takes one tracking point, decrypts each value
 // and appends the point to <root>/indepth.jsonl, one JSON object per line, for operators
-// and tests to read.
+// and tests to read. A point that cannot be written is answered with 500, never "ok".
 
 #include <httplib.h>
 #include <json/json.h>
 
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -34,15 +36,30 @@ std::string UtcNow() {
   return text;
 }
 
+// The keys whose values the program sends as UTF-8; every other value is code page 936.
+bool SentAsUtf8(const std::string& key) { return key == "type" || key == "os" || key == "final_os"; }
+
+std::string PlainUtf8(const std::string& key, const std::string& cipher) {
+  const std::string plain = DecryptString(cipher, kStatsKey);
+  const std::wstring wide = SentAsUtf8(key) ? platform::Utf8ToWide(plain) : platform::CodePage936ToWide(plain);
+  return platform::WideToUtf8(wide);
+}
+
 // {"time":"...","mac":"...",...} with the keys in the order they were posted and the
-// values decrypted from code page 936 into UTF-8.
+// values decrypted into UTF-8.
 std::string PointLine(const std::string& body) {
   std::string line = "{\"time\":" + Quoted(UtcNow());
   for (const auto& [key, value] : QueryPairs(body)) {
-    const std::string plain = platform::WideToUtf8(platform::CodePage936ToWide(DecryptString(value, kStatsKey)));
-    line += "," + Quoted(platform::WideToUtf8(platform::CodePage936ToWide(key))) + ":" + Quoted(plain);
+    line += "," + Quoted(platform::WideToUtf8(platform::CodePage936ToWide(key))) + ":" + Quoted(PlainUtf8(key, value));
   }
   return line + "}";
+}
+
+bool AppendLine(const std::filesystem::path& file, const std::string& line) {
+  std::ofstream out(file, std::ios::app | std::ios::binary);
+  out << line << "\n";
+  out.close();
+  return static_cast<bool>(out);
 }
 
 void Install(httplib::Server& server, const ServiceOptions& options) {
@@ -52,9 +69,17 @@ void Install(httplib::Server& server, const ServiceOptions& options) {
   // would turn into blanks.
   server.Post("/api/indepth", [logLock, log](const httplib::Request& request, httplib::Response& response) {
     const std::string line = PointLine(request.body);
+    bool written = false;
     {
       std::lock_guard lock(*logLock);
-      std::ofstream(log, std::ios::app | std::ios::binary) << line << "\n";
+      written = AppendLine(log, line);
+    }
+    if (!written) {
+      // The point is lost unless the sender hears of it.
+      std::fprintf(stderr, "statistics: cannot append to %s\n", log.string().c_str());
+      response.status = 500;
+      response.set_content("{\"code\":1,\"msg\":" + Quoted("cannot write " + log.string()) + "}", "application/json");
+      return;
     }
     response.set_content("{\"code\":0,\"msg\":\"ok\"}", "application/json");
   });

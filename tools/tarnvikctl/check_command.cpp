@@ -4,12 +4,15 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/global_param.h"
+#include "app/service_config.h"
+#include "arguments.h"
 #include "catalogue/check_page.h"
 #include "catalogue/check_texts.h"
 #include "catalogue/sys_check_thread.h"
@@ -78,14 +81,50 @@ void PrintResults(PrintedCheckPage& page, const ReinstallController& controller)
               Utf8(pe.url).c_str(), pe.state);
 }
 
+// "http://HOST[:PORT][/PATH]" or the same with https: what the program's requests are
+// built on.
+bool IsServiceUrl(const std::string& base) {
+  size_t start = base.rfind("http://", 0) == 0 ? 7 : base.rfind("https://", 0) == 0 ? 8 : 0;
+  if (start == 0) return false;
+  size_t end = base.find('/', start);
+  std::string authority = base.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  size_t colon = authority.rfind(':');
+  std::string host = authority.substr(0, colon);
+  if (host.empty() || host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-") !=
+                          std::string::npos) {
+    return false;
+  }
+  if (colon == std::string::npos) return true;
+  std::string port = authority.substr(colon + 1);
+  return !port.empty() && port.size() <= 5 && port.find_first_not_of("0123456789") == std::string::npos &&
+         std::stoi(port) >= 1 && std::stoi(port) <= 65535;
+}
+
+std::string MachineOption(const std::vector<std::string>& args) {
+  std::string folder;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--machine") {
+      folder = tarnvikctl::OptionValue(args, i);
+    } else if (args[i].rfind('-', 0) == 0) {
+      tarnvikctl::UnknownOption(args[i]);
+    } else {
+      throw tarnvikctl::UsageError("unexpected argument '" + args[i] + "'");
+    }
+  }
+  if (folder.empty()) throw tarnvikctl::UsageError("--machine DIR is required");
+  return folder;
+}
+
 int RunCheck(const std::vector<std::string>& args) {
-  if (args.size() != 2 || args[0] != "--machine") {
-    std::fprintf(stderr, "usage: tarnvikctl %s\n", kUsage);
+  const std::string folder = MachineOption(args);
+  if (const std::string base = ServiceBase(); !IsServiceUrl(base)) {
+    std::fprintf(stderr, "tarnvikctl check: the service address '%s'%s is not a URL (http://HOST[:PORT])\n",
+                 base.c_str(), std::getenv("TARNVIK_SERVICE_BASE") ? " (TARNVIK_SERVICE_BASE)" : "");
     return 2;
   }
   std::unique_ptr<sim::SimPlatform> machine;
   try {
-    machine = std::make_unique<sim::SimPlatform>(args[1]);
+    machine = std::make_unique<sim::SimPlatform>(folder);
   } catch (const sim::MachineError& e) {
     std::fprintf(stderr, "tarnvikctl check: %s\n", e.what());
     return 1;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "command.h"
 
 namespace tarnvikctl {
@@ -37,7 +38,18 @@ int main(int argc, char** argv) {
   std::string name = argv[1];
   if (name == "help" || name == "--help" || name == "-h") return Usage(stdout);
   for (const auto& c : tarnvikctl::Commands()) {
-    if (name == c.name) return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    if (name != c.name) continue;
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (tarnvikctl::AsksForHelp(args)) {
+      std::printf("usage: tarnvikctl %s\n", c.usage);
+      return 0;
+    }
+    try {
+      return c.run(args);
+    } catch (const tarnvikctl::UsageError& e) {
+      std::fprintf(stderr, "tarnvikctl %s: %s\nusage: tarnvikctl %s\n", c.name, e.what(), c.usage);
+      return 2;
+    }
   }
   std::fprintf(stderr, "tarnvikctl: unknown command '%s'\n", name.c_str());
   return Usage(stderr);

@@ -3,16 +3,19 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/global_param.h"
+#include "arguments.h"
 #include "catalogue/os_entry.h"
 #include "command.h"
 #include "platform/codepage.h"
@@ -82,9 +85,46 @@ std::wstring Option(const Options& options, const char* name, const wchar_t* fal
   return it == options.end() ? fallback : platform::Utf8ToWide(it->second);
 }
 
+// The options each window takes besides --machine, and the range of the numeric ones.
+struct NumberRange {
+  int64_t min, max;
+};
+constexpr NumberRange kAnyInt{INT32_MIN, INT32_MAX};  // the boxes keep the skin's look for unknown values
+const std::map<std::string, std::map<std::string, std::optional<NumberRange>>> kWindowOptions = {
+    {"msgbox1", {{"--text", {}}, {"--caption", {}}, {"--icon", kAnyInt}, {"--button", {}}}},
+    {"msgbox2",
+     {{"--text", {}}, {"--caption", {}}, {"--icon", kAnyInt}, {"--button1", {}}, {"--button2", {}},
+      {"--style1", kAnyInt}, {"--style2", kAnyInt}}},
+    {"tishi", {{"--countdown", NumberRange{0, 5}}}},
+    {"oslist", {}},
+    {"reselect", {}},
+    {"task", {{"--backup", {}}}},
+};
+
+// Throws UsageError for an option the window does not take or a number out of its range.
+void CheckOptions(const std::string& what, const Options& options) {
+  const auto& known = kWindowOptions.at(what);
+  for (const auto& [name, value] : options) {
+    if (name == "--machine") continue;
+    auto it = known.find(name);
+    if (it == known.end()) tarnvikctl::UnknownOption(name);
+    if (it->second) tarnvikctl::NumberOption(name, value, it->second->min, it->second->max);
+  }
+}
+
 int IntOption(const Options& options, const char* name, int fallback) {
   auto it = options.find(name);
-  return it == options.end() ? fallback : std::atoi(it->second.c_str());
+  return it == options.end() ? fallback : std::stoi(it->second);
+}
+
+// Creates the window as the program does. Without its skin file the skin library makes
+// an empty window that the skin gave no size: refuse it rather than draw an empty picture.
+void CreateFromSkin(CXMLWnd& window, const std::wstring& title) {
+  window.CreateProgramWindow(nullptr, title);
+  const DuiLib::SIZE size = window.GetPaintManager().GetInitSize();
+  if (size.cx <= 0 || size.cy <= 0) {
+    throw std::runtime_error("the window's skin file is missing from the machine's skin folder");
+  }
 }
 
 bool Save(DuiLib::WindowImplBase& window, const std::string& out) {
@@ -105,7 +145,7 @@ std::vector<OsEntry> SampleEntries() {
 template <typename Fill>
 int ShotOfControls(const std::string& out, int height, Fill fill) {
   CPreviewWnd window;
-  window.CreateProgramWindow(nullptr, L"preview");
+  CreateFromSkin(window, L"preview");
   fill(*window.Body());
   window.ResizeClient(680, height);
   return Save(window, out) ? 0 : 1;
@@ -115,7 +155,7 @@ int Shot(const std::string& what, const std::string& out, const Options& options
   if (what == "msgbox1") {
     MsgBox::CMsgBox1 box(Option(options, "--text", L"请检查网络是否正确连接！"), Option(options, "--caption", L"提示"),
                          IntOption(options, "--icon", 0), MsgButton{Option(options, "--button", L"确定"), 0, true, {}});
-    box.CreateProgramWindow(nullptr, DialogTitle());
+    CreateFromSkin(box, DialogTitle());
     return Save(box, out) ? 0 : 1;
   }
   if (what == "msgbox2") {
@@ -123,12 +163,12 @@ int Shot(const std::string& what, const std::string& out, const Options& options
                          IntOption(options, "--icon", 1),
                          MsgButton{Option(options, "--button1", L"确定"), IntOption(options, "--style1", 0), true, {}},
                          MsgButton{Option(options, "--button2", L"取消"), IntOption(options, "--style2", 1), true, {}});
-    box.CreateProgramWindow(nullptr, DialogTitle());
+    CreateFromSkin(box, DialogTitle());
     return Save(box, out) ? 0 : 1;
   }
   if (what == "tishi") {
     CTishiWnd notice;
-    notice.CreateProgramWindow(nullptr, DialogTitle());
+    CreateFromSkin(notice, DialogTitle());
     int left = IntOption(options, "--countdown", 5);
     for (int tick = 5; tick > left && tick > 0; --tick) DuiLib::SendMessage(notice.GetHWND(), DuiLib::WM_TIMER, 1, 0);
     return Save(notice, out) ? 0 : 1;
@@ -177,8 +217,7 @@ int Shot(const std::string& what, const std::string& out, const Options& options
       }
     });
   }
-  std::fprintf(stderr, "tarnvikctl shot: unknown window '%s'\n", what.c_str());
-  return 2;
+  return 2;  // CheckOptions has refused every other window
 }
 
 int RunShot(const std::vector<std::string>& args) {
@@ -186,20 +225,15 @@ int RunShot(const std::vector<std::string>& args) {
   Options options;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i].rfind("--", 0) == 0) {
-      if (i + 1 >= args.size()) {
-        std::fprintf(stderr, "tarnvikctl shot: %s needs a value\n", args[i].c_str());
-        return 2;
-      }
-      options[args[i]] = args[i + 1];
-      ++i;
+      const std::string& name = args[i];
+      options[name] = tarnvikctl::OptionValue(args, i);
     } else {
       positional.push_back(args[i]);
     }
   }
-  if (positional.size() != 2) {
-    std::fprintf(stderr, "usage: tarnvikctl %s\n", kUsage);
-    return 2;
-  }
+  if (positional.size() != 2) throw tarnvikctl::UsageError("WHAT and OUT.png, nothing else");
+  if (!kWindowOptions.count(positional[0])) throw tarnvikctl::UsageError("unknown window '" + positional[0] + "'");
+  CheckOptions(positional[0], options);
   try {
     auto machine = options.count("--machine") ? options.at("--machine") : std::string();
     ShotMachine shotMachine(machine);
