@@ -1,6 +1,8 @@
 // A real X window under Xvfb, clicked with xdotool: the display path end to end.
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -43,31 +45,30 @@ bool OnPath(const std::string& program) {
   return false;
 }
 
-// An X server of its own for the test, on a display number no other server holds.
+// An X server of its own for the test; the server picks a free display number itself and
+// writes it to a pipe, so tests running side by side never race for one.
 class Xvfb {
  public:
   explicit Xvfb(const std::string& screen = "1920x1080x24") {
-    int number = 100 + getpid() % 500;
-    while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
-    std::string display = ":" + std::to_string(number);
-    const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", nullptr};
-    if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    std::string fd = std::to_string(fds[1]);
+    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", nullptr};
+    bool spawned = posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) == 0;
+    close(fds[1]);
+    if (!spawned) {
       pid_ = 0;
+      close(fds[0]);
       return;
     }
-    // Wait for the server to take connections; it may also fail to start at all.
-    for (int tries = 0; tries < 200; ++tries) {
-      if (Display* dpy = XOpenDisplay(display.c_str())) {
-        XCloseDisplay(dpy);
-        display_ = display;
-        return;
-      }
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-        pid_ = 0;
-        return;
-      }
-      usleep(50 * 1000);
-    }
+    // The number arrives once the server takes connections; it may also fail to start at all.
+    std::string number;
+    pollfd reader{fds[0], POLLIN, 0};
+    char c = 0;
+    while (poll(&reader, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (c == '\n' && !number.empty()) display_ = ":" + number;
   }
   ~Xvfb() {
     if (pid_ > 0) {
@@ -156,15 +157,18 @@ TEST(X11, WindowsLieOnASmallScreenAndTellTheirNamesInUtf8) {
   ASSERT_NE(big, nullptr);
   automation::WaitIdle(big);
 
-  std::vector<ScreenWindow> shown = MappedWindows(server.display());
-  // "left,top,right,bottom" of the window of that name, "none" without one.
+  // "left,top,right,bottom" of the window of that name, "none" without one. The X server
+  // maps a window a little after the program shows it, so the query is repeated for a while.
   auto placeOf = [&](const std::string& name) {
-    for (const ScreenWindow& w : shown) {
-      if (w.name == name) {
-        const RECT& r = w.rect;
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-               std::to_string(r.bottom);
+    for (int tries = 0; tries < 100; ++tries) {
+      for (const ScreenWindow& w : MappedWindows(server.display())) {
+        if (w.name == name) {
+          const RECT& r = w.rect;
+          return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+                 std::to_string(r.bottom);
+        }
       }
+      usleep(50 * 1000);
     }
     return std::string("none");
   };
