@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,15 @@ class CThunder {
   size_t ParkedCount() const;
   bool IsInitialised() const { return initialised_; }
 
+  // Why the library failed or refused a task, through its own error entry point (the
+  // XL_ records cannot carry a reason); no task: the last creation it refused on this
+  // thread. Empty when the library gives no reason.
+  struct EngineFailure {
+    bool permanent = false;  // no retry mends it: an HTTP 4xx answer, a refused scheme or name
+    std::wstring reason;
+  };
+  EngineFailure FailureOf(DownloadTask* task);
+
   void LoadTaskList();
   void SaveTaskList();
 
@@ -56,6 +66,7 @@ class CThunder {
   using TaskList = std::list<std::unique_ptr<DownloadTask>>;
 
   TaskList::iterator FindIn(TaskList& list, const DownloadTask* task);
+  static bool FindIn(const TaskList& list, const std::wstring& url);
   bool IsKnown(const DownloadTask* task);
   std::optional<XlTaskInfo> Query(const DownloadTask& task);
   // XL_StopTask, then polls until the library reports a stopped state; returns the
@@ -69,6 +80,7 @@ class CThunder {
   mutable std::recursive_mutex lock_;
   TaskList active_;  // in the order tasks were added
   TaskList parked_;  // most recently parked first
+  std::set<std::wstring> listedUrls_;  // the URLs downlist.json held when this process last read or wrote it
   std::optional<platform::ModuleHandle> library_;
   XlEntryPoints xl_;
   bool initialised_ = false;
