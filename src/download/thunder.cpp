@@ -299,12 +299,11 @@ void CThunder::SaveTaskList() {
   platform::Files& files = platform::Current().files();
   if (auto text = files.ReadFile(TaskListPath())) {
     for (ParkedEntry& entry : ReadTaskList(*text)) {
-      bool ours = listedUrls_.count(entry.url) != 0 || FindIn(active_, entry.url) || FindIn(parked_, entry.url);
+      bool ours = ownUrls_.count(entry.url) != 0 || FindIn(active_, entry.url) || FindIn(parked_, entry.url);
       if (!ours) entries.push_back(std::move(entry));
     }
   }
-  listedUrls_.clear();
-  for (const ParkedEntry& entry : entries) listedUrls_.insert(entry.url);
+  for (const auto& task : parked_) ownUrls_.insert(task->url);
   files.WriteFile(TaskListPath(), WriteTaskList(entries));
 }
 
@@ -322,7 +321,7 @@ void CThunder::LoadTaskList() {
     LogLine(WideToLocal(L"下载列表无法读取，按没有暂停的任务处理，原文件另存为 " + aside + L"：") + error);
     return;
   }
-  for (const ParkedEntry& entry : entries) listedUrls_.insert(entry.url);
+  for (const ParkedEntry& entry : entries) ownUrls_.insert(entry.url);
   for (const ParkedEntry& entry : entries) {
     XlTaskParam param;
     if (xl_.createTask == nullptr || !FillTaskParam(param, entry.url, entry.fileName, entry.saveDir)) return;

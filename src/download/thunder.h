@@ -80,7 +80,9 @@ class CThunder {
   mutable std::recursive_mutex lock_;
   TaskList active_;  // in the order tasks were added
   TaskList parked_;  // most recently parked first
-  std::set<std::wstring> listedUrls_;  // the URLs downlist.json held when this process last read or wrote it
+  // The URLs of downlist.json that this process answers for: those it loaded or parked.
+  // The file's other entries were parked by another process and are kept as they are.
+  std::set<std::wstring> ownUrls_;
   std::optional<platform::ModuleHandle> library_;
   XlEntryPoints xl_;
   bool initialised_ = false;
