@@ -360,8 +360,13 @@ TransferTask::Outcome TransferTask::Fetch(int64_t offset, const PartialInfo& sto
   }
   Outcome outcome = Conclude(attempt, finished, result);
   if (outcome == Outcome::Failed && Failure().reason.empty()) {
+    std::string reason = *curlError ? curlError : curl_easy_strerror(result);
+    long systemError = 0;  // libcurl's texts leave out, for one, that a connection was refused
+    if (curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &systemError) == CURLE_OK && systemError != 0) {
+      reason += std::string(" (") + std::strerror(static_cast<int>(systemError)) + ")";
+    }
     Fail(result == CURLE_UNSUPPORTED_PROTOCOL || result == CURLE_URL_MALFORMAT ? kXldlPermanent : kXldlRetryable,
-         *curlError ? std::string(curlError) : std::string(curl_easy_strerror(result)));
+         reason);
   }
   curl_multi_remove_handle(multi, easy);
   curl_easy_cleanup(easy);
