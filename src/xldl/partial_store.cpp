@@ -13,19 +13,6 @@ namespace xldl {
 namespace fs = std::filesystem;
 namespace {
 
-bool WriteAllTo(int fd, const std::string& bytes) {
-  const char* data = bytes.data();
-  size_t size = bytes.size();
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Makes a rename or a removal in `folder` survive a power cut.
 bool SyncFolder(const fs::path& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -36,6 +23,17 @@ bool SyncFolder(const fs::path& folder) {
 }
 
 }  // namespace
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
 
 LockedData& LockedData::operator=(LockedData&& other) noexcept {
   if (this != &other) {
@@ -121,7 +119,7 @@ bool PartialStore::WriteInfo(const PartialInfo& info) const {
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   // Synced before it replaces the old info, so that a power cut leaves the one or the other.
-  bool written = WriteAllTo(fd, text) && ::fsync(fd) == 0;
+  bool written = WriteAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
   if (::close(fd) != 0 || !written) return false;
   std::error_code ec;
   fs::rename(temporary, info_, ec);

@@ -23,6 +23,9 @@ struct PartialInfo {
   bool complete = false;     // every byte is on disk and synced; only the move into place is left
 };
 
+// Writes every byte, across short writes and interruptions; false on an error (errno tells).
+bool WriteAll(int fd, const char* data, size_t size);
+
 // The open, locked partial data; closing it releases the lock.
 class LockedData {
  public:

@@ -24,17 +24,6 @@ constexpr int kPollMilliseconds = 1000;
 // that making the complete file durable at the end has little left to wait for.
 constexpr int64_t kWritebackBytes = 8 << 20;
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 std::string Trim(std::string text) {
   size_t begin = text.find_first_not_of(" \t\r\n");
   size_t end = text.find_last_not_of(" \t\r\n");
@@ -245,7 +234,7 @@ TransferTask::Outcome TransferTask::Fail(XldlErrorKind kind, std::string reason)
 void TransferTask::Run() {
   speed_.Reset();
   Outcome outcome = Transfer();
-  store_.RemoveIfEmpty(data_);
+  if (outcome != Outcome::Complete) store_.RemoveIfEmpty(data_);  // complete data is the target now
   data_.Close();
   switch (outcome) {
     case Outcome::Complete: state_ = kXlStateComplete; break;
