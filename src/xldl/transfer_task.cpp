@@ -68,7 +68,7 @@ struct TransferTask::Attempt {
       info = stored;
     } else if (plan->action == BodyAction::StartOver) {
       info = PartialInfo{task->url_, head.etag, head.lastModified, plan->totalSize};
-      if (::ftruncate(fd(), 0) != 0 || ::lseek(fd(), 0, SEEK_SET) != 0) {
+      if ((task->data_.Size() > 0 && ::ftruncate(fd(), 0) != 0) || ::lseek(fd(), 0, SEEK_SET) != 0) {
         NoteWriteError("truncate");
         plan->action = BodyAction::Fail;
         return false;

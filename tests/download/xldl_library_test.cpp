@@ -238,6 +238,7 @@ TEST_F(XldlLibraryTest, FullDiskFailsTheTask) {
   uint32_t task = Create(server.Url("image.iso"));
   ASSERT_NE(xl_.startTask(task), 0);
   ASSERT_TRUE(WaitState(task, kXlStateFailed));
+  EXPECT_NE(Failure(task).second.find("No space left on device"), std::string::npos) << Failure(task).second;
   EXPECT_FALSE(machine_.HostFileExists(kDir + L"image.iso"));
 }
 
