@@ -96,6 +96,8 @@ int64_t CThunder::Now() const { return platform::Current().system().CurrentTime(
 
 std::wstring CThunder::TaskListPath() const { return CGlobalParam::Instance()->cacheDir + L"downlist.json"; }
 
+std::wstring CThunder::TaskListLockPath() const { return TaskListPath() + L".lock"; }
+
 std::optional<XlTaskInfo> CThunder::Query(const DownloadTask& task) {
   if (xl_.queryTaskInfoEx == nullptr) return std::nullopt;
   XlTaskInfo info;
@@ -295,8 +297,10 @@ void CThunder::SaveTaskList() {
   std::vector<ParkedEntry> entries;
   for (const auto& task : parked_) entries.push_back({task->fileName, task->saveDir, task->url, task->fraction});
   // Another process on the machine may have parked tasks since this one last read the
-  // file: their entries are kept, after this process's own.
+  // file: their entries are kept, after this process's own, and the lock keeps the two
+  // from writing at once.
   platform::Files& files = platform::Current().files();
+  auto held = files.LockFile(TaskListLockPath());
   if (auto text = files.ReadFile(TaskListPath())) {
     for (ParkedEntry& entry : ReadTaskList(*text)) {
       bool ours = ownUrls_.count(entry.url) != 0 || FindIn(active_, entry.url) || FindIn(parked_, entry.url);
@@ -310,6 +314,7 @@ void CThunder::SaveTaskList() {
 void CThunder::LoadTaskList() {
   std::lock_guard guard(lock_);
   platform::Files& files = platform::Current().files();
+  auto held = files.LockFile(TaskListLockPath());  // never half of another process's write
   auto text = files.ReadFile(TaskListPath());
   if (!text) return;
   std::string error;

@@ -75,6 +75,8 @@ class CThunder {
   void ParkTask(std::unique_ptr<DownloadTask> task);
   void DropTask(std::unique_ptr<DownloadTask> task, bool deleteTemporaryData);
   std::wstring TaskListPath() const;
+  // Held by a process while it reads or rewrites downlist.json.
+  std::wstring TaskListLockPath() const;
   int64_t Now() const;
 
   mutable std::recursive_mutex lock_;
