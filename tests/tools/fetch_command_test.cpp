@@ -1,5 +1,5 @@
-// tarnvikctl fetch as a process: interrupted, it parks its task in downlist.json; run
-// again, it resumes from the partial data.
+// tarnvikctl fetch as a process: interrupted, it parks its task in downlist.json and the
+// next run resumes it; it refuses a target another fetch writes, and every failure says why.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -69,27 +69,33 @@ int ExitCodeOf(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A server whose answers stop for a few seconds at `offset`.
+services::ServiceOptions StallAt(int64_t offset) {
+  services::ServiceOptions stall;
+  stall.stallAtOffset = offset;
+  stall.stallSeconds = 3;
+  return stall;
+}
+
+// Runs fetch until its partial data holds `bytes` bytes, then sends SIGTERM; its exit code.
+int FetchUntilPartialHolds(const std::vector<std::string>& args, const std::filesystem::path& partial,
+                           uintmax_t bytes) {
+  pid_t fetch = StartTarnvikctl(args);
+  if (fetch <= 0) return -1;
+  WaitForSize(partial, bytes);
+  kill(fetch, SIGTERM);
+  return ExitCodeOf(fetch);
+}
+
 TEST(FetchCommand, InterruptedFetchIsParkedAndTheNextRunResumesIt) {
   constexpr int64_t kSize = 2 << 20, kCut = 512 << 10;
   DownloadMachine machine;
   std::filesystem::create_directories(machine.HostPath(L"D:\\dl"));
-  services::ServiceOptions stall;
-  stall.stallAtOffset = kCut;
-  stall.stallSeconds = 3;
-  FileServer server(stall);
+  FileServer server(StallAt(kCut));
   const std::string bytes = PatternBytes(kSize);
   server.WriteFile("win.iso", bytes);
   const std::vector<std::string> args{"fetch", server.Url("win.iso"), "D:\\dl", "--machine", machine.folder()};
-
-  pid_t first = StartTarnvikctl(args);
-  ASSERT_GT(first, 0);
-  const auto partial = machine.HostPath(L"D:\\dl\\win.iso.xltd");
-  std::error_code ec;
-  for (int i = 0; i < 200 && std::filesystem::file_size(partial, ec) != static_cast<uintmax_t>(kCut); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  kill(first, SIGTERM);
-  ASSERT_EQ(ExitCodeOf(first), 3);
+  ASSERT_EQ(FetchUntilPartialHolds(args, machine.HostPath(L"D:\\dl\\win.iso.xltd"), kCut), 3);
   auto parked = ReadTaskList(machine.ReadHostFile(L"D:\\Tarnvik\\temp\\downlist.json"));
   ASSERT_EQ(parked.size(), 1u);
   EXPECT_EQ(parked[0].fileName, L"win.iso");
@@ -201,16 +207,12 @@ TEST(FetchCommand, ParkedTaskOfAnotherFolderIsNotReportedAsThisOne) {
   DownloadMachine machine;
   std::filesystem::create_directories(machine.HostPath(L"D:\\a"));
   std::filesystem::create_directories(machine.HostPath(L"D:\\b"));
-  services::ServiceOptions stall;
-  stall.stallAtOffset = kCut;
-  stall.stallSeconds = 3;
-  FileServer server(stall);
+  FileServer server(StallAt(kCut));
   const std::string bytes = PatternBytes(kSize);
   server.WriteFile("win.iso", bytes);
-  pid_t first = StartTarnvikctl({"fetch", server.Url("win.iso"), "D:\\a", "--machine", machine.folder()});
-  ASSERT_TRUE(WaitForSize(machine.HostPath(L"D:\\a\\win.iso.xltd"), kCut));
-  kill(first, SIGTERM);
-  ASSERT_EQ(ExitCodeOf(first), 3);
+  ASSERT_EQ(FetchUntilPartialHolds({"fetch", server.Url("win.iso"), "D:\\a", "--machine", machine.folder()},
+                                   machine.HostPath(L"D:\\a\\win.iso.xltd"), kCut),
+            3);
 
   server.Restart({});
   auto elsewhere = RunTarnvikctl({"fetch", server.Url("win.iso"), "D:\\b", "--machine", machine.folder()});
