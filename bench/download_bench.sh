@@ -17,10 +17,16 @@ tarnvikctl=$build/bin/tarnvikctl
 work=$(mktemp -d)
 server_pid=
 cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
+# A signal ends the script through exit, so that the work folder goes on every exit.
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 mkdir -p "$work/serve"
 head -c "$((size_mib << 20))" /dev/urandom > "$work/serve/big.bin"

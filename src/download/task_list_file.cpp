@@ -2,9 +2,8 @@
 
 #include <json/json.h>
 
-#include <memory>
-
 #include "app/text_helpers.h"
+#include "base/json_read.h"
 
 std::string WriteTaskList(const std::vector<ParkedEntry>& entries) {
   Json::Value root;  // null until the first entry
@@ -22,12 +21,15 @@ std::string WriteTaskList(const std::vector<ParkedEntry>& entries) {
   return Json::writeString(writer, root) + "\n";
 }
 
-std::vector<ParkedEntry> ReadTaskList(const std::string& text) {
+std::vector<ParkedEntry> ReadTaskList(const std::string& text, std::string* error) {
   Json::Value root;
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  std::string errors;
-  if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) || !root.isArray()) return {};
+  std::string reason;
+  if (!tarnvik::ReadJsonText(text, root, reason)) {
+    if (error != nullptr) *error = reason;
+    return {};
+  }
+  if (error != nullptr) error->clear();
+  if (!root.isArray()) return {};
   std::vector<ParkedEntry> entries;
   for (const Json::Value& item : root) {
     auto member = [&](const char* key) {

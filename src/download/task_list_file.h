@@ -14,6 +14,7 @@ struct ParkedEntry {
 };
 
 std::string WriteTaskList(const std::vector<ParkedEntry>& entries);
-// The entries of a file's text, in file order; none when it does not parse or its root
-// is not an array. A missing string member reads as empty, a missing fraction as 0.
-std::vector<ParkedEntry> ReadTaskList(const std::string& text);
+// The entries of a file's text, in file order; none when it does not parse (the reason
+// then in `error`) or its root is not an array. A missing string member reads as empty,
+// a missing fraction as 0.
+std::vector<ParkedEntry> ReadTaskList(const std::string& text, std::string* error = nullptr);

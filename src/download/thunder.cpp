@@ -74,6 +74,13 @@ CThunder::~CThunder() {
   platform::Current().modules().FreeLibrary(*library_);
 }
 
+bool CThunder::FindIn(const TaskList& list, const std::wstring& url) {
+  for (const auto& task : list) {
+    if (task->url == url) return true;
+  }
+  return false;
+}
+
 CThunder::TaskList::iterator CThunder::FindIn(TaskList& list, const DownloadTask* task) {
   for (auto it = list.begin(); it != list.end(); ++it) {
     if (it->get() == task) return it;
@@ -88,6 +95,8 @@ bool CThunder::IsKnown(const DownloadTask* task) {
 int64_t CThunder::Now() const { return platform::Current().system().CurrentTime(); }
 
 std::wstring CThunder::TaskListPath() const { return CGlobalParam::Instance()->cacheDir + L"downlist.json"; }
+
+std::wstring CThunder::TaskListLockPath() const { return TaskListPath() + L".lock"; }
 
 std::optional<XlTaskInfo> CThunder::Query(const DownloadTask& task) {
   if (xl_.queryTaskInfoEx == nullptr) return std::nullopt;
@@ -245,6 +254,18 @@ void CThunder::DropTask(std::unique_ptr<DownloadTask> task, bool deleteTemporary
   if (xl_.deleteTask != nullptr) xl_.deleteTask(task->handle);
 }
 
+CThunder::EngineFailure CThunder::FailureOf(DownloadTask* task) {
+  std::lock_guard guard(lock_);
+  if (task != nullptr && !IsKnown(task)) return {};
+  // Looked up when first needed, so that binding at start stays the XL_ names alone.
+  auto getError = reinterpret_cast<XldlGetTaskErrorFn>(
+      platform::Current().modules().GetProcAddress(*library_, "XLDL_GetTaskError"));
+  if (getError == nullptr) return {};
+  char16_t text[1024] = {};
+  int32_t kind = getError(task != nullptr ? task->handle : 0, text, static_cast<int32_t>(std::size(text)));
+  return {kind == kXldlPermanent, FromUtf16(text)};
+}
+
 DownloadTask* CThunder::FindActiveByUrl(const std::wstring& url) {
   std::lock_guard guard(lock_);
   for (auto& task : active_) {
@@ -275,14 +296,38 @@ void CThunder::SaveTaskList() {
   std::lock_guard guard(lock_);
   std::vector<ParkedEntry> entries;
   for (const auto& task : parked_) entries.push_back({task->fileName, task->saveDir, task->url, task->fraction});
-  platform::Current().files().WriteFile(TaskListPath(), WriteTaskList(entries));
+  // Another process on the machine may have parked tasks since this one last read the
+  // file: their entries are kept, after this process's own, and the lock keeps the two
+  // from writing at once.
+  platform::Files& files = platform::Current().files();
+  auto held = files.LockFile(TaskListLockPath());
+  if (auto text = files.ReadFile(TaskListPath())) {
+    for (ParkedEntry& entry : ReadTaskList(*text)) {
+      bool ours = ownUrls_.count(entry.url) != 0 || FindIn(active_, entry.url) || FindIn(parked_, entry.url);
+      if (!ours) entries.push_back(std::move(entry));
+    }
+  }
+  for (const auto& task : parked_) ownUrls_.insert(task->url);
+  files.WriteFile(TaskListPath(), WriteTaskList(entries));
 }
 
 void CThunder::LoadTaskList() {
   std::lock_guard guard(lock_);
-  auto text = platform::Current().files().ReadFile(TaskListPath());
+  platform::Files& files = platform::Current().files();
+  auto held = files.LockFile(TaskListLockPath());  // never half of another process's write
+  auto text = files.ReadFile(TaskListPath());
   if (!text) return;
-  for (const ParkedEntry& entry : ReadTaskList(*text)) {
+  std::string error;
+  std::vector<ParkedEntry> entries = ReadTaskList(*text, &error);
+  if (!error.empty()) {
+    // The program rewrites this file itself: a bad copy must not block every later start.
+    std::wstring aside = TaskListPath() + L".bad";
+    files.WriteFile(aside, *text);
+    LogLine(WideToLocal(L"下载列表无法读取，按没有暂停的任务处理，原文件另存为 " + aside + L"：") + error);
+    return;
+  }
+  for (const ParkedEntry& entry : entries) ownUrls_.insert(entry.url);
+  for (const ParkedEntry& entry : entries) {
     XlTaskParam param;
     if (xl_.createTask == nullptr || !FillTaskParam(param, entry.url, entry.fileName, entry.saveDir)) return;
     uint32_t handle = xl_.createTask(&param);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,15 @@ class CThunder {
   size_t ParkedCount() const;
   bool IsInitialised() const { return initialised_; }
 
+  // Why the library failed or refused a task, through its own error entry point (the
+  // XL_ records cannot carry a reason); no task: the last creation it refused on this
+  // thread. Empty when the library gives no reason.
+  struct EngineFailure {
+    bool permanent = false;  // no retry mends it: an HTTP 4xx answer, a refused scheme or name
+    std::wstring reason;
+  };
+  EngineFailure FailureOf(DownloadTask* task);
+
   void LoadTaskList();
   void SaveTaskList();
 
@@ -56,6 +66,7 @@ class CThunder {
   using TaskList = std::list<std::unique_ptr<DownloadTask>>;
 
   TaskList::iterator FindIn(TaskList& list, const DownloadTask* task);
+  static bool FindIn(const TaskList& list, const std::wstring& url);
   bool IsKnown(const DownloadTask* task);
   std::optional<XlTaskInfo> Query(const DownloadTask& task);
   // XL_StopTask, then polls until the library reports a stopped state; returns the
@@ -64,11 +75,16 @@ class CThunder {
   void ParkTask(std::unique_ptr<DownloadTask> task);
   void DropTask(std::unique_ptr<DownloadTask> task, bool deleteTemporaryData);
   std::wstring TaskListPath() const;
+  // Held by a process while it reads or rewrites downlist.json.
+  std::wstring TaskListLockPath() const;
   int64_t Now() const;
 
   mutable std::recursive_mutex lock_;
   TaskList active_;  // in the order tasks were added
   TaskList parked_;  // most recently parked first
+  // The URLs of downlist.json that this process answers for: those it loaded or parked.
+  // The file's other entries were parked by another process and are kept as they are.
+  std::set<std::wstring> ownUrls_;
   std::optional<platform::ModuleHandle> library_;
   XlEntryPoints xl_;
   bool initialised_ = false;

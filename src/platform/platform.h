@@ -53,6 +53,10 @@ class Files {
   // Creates or replaces a file with these bytes; false when it cannot be written.
   virtual bool WriteFile(const std::wstring& path, const std::string& bytes) = 0;
   virtual bool RemoveFile(const std::wstring& path) = 0;
+  // Takes an exclusive lock on the file (created empty when missing) that every process
+  // of the machine honours, waiting while another holds it (LockFileEx); the lock lasts as
+  // long as the returned holder. Nothing when the file cannot be opened.
+  virtual std::shared_ptr<void> LockFile(const std::wstring& path) = 0;
   // The direct entries of a folder ("." and ".." left out), or nothing when it cannot be
   // listed.
   virtual std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::wstring& path) = 0;

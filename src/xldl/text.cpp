@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/codepage.h"
+
 namespace xldl {
 
 std::string Utf16ToUtf8(std::u16string_view text) {
@@ -28,6 +30,21 @@ std::string Utf16ToUtf8(std::u16string_view text) {
       out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
       out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
       out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  for (wchar_t wide : platform::Utf8ToWide(text)) {
+    auto c = static_cast<char32_t>(wide);
+    if (c >= 0x10000 && c <= 0x10FFFF) {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (c >> 10));
+      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c > 0xFFFF ? 0xFFFD : c);
     }
   }
   return out;

@@ -9,6 +9,7 @@
 namespace xldl {
 
 std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view text);
 // The string in a record field of `capacity` units, or nothing when it has no
 // terminating zero inside the field.
 std::optional<std::u16string> FieldText(const char16_t* field, size_t capacity);

@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "xldl/response_plan.h"
@@ -21,17 +24,6 @@ constexpr int kPollMilliseconds = 1000;
 // that making the complete file durable at the end has little left to wait for.
 constexpr int64_t kWritebackBytes = 8 << 20;
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 std::string Trim(std::string text) {
   size_t begin = text.find_first_not_of(" \t\r\n");
   size_t end = text.find_last_not_of(" \t\r\n");
@@ -41,37 +33,48 @@ std::string Trim(std::string text) {
 }  // namespace
 
 // The state of one request: the answer's head as it arrives, what its body is for, and
-// the open partial data.
+// where its bytes go in the partial data.
 struct TransferTask::Attempt {
   TransferTask* task = nullptr;
   CURL* easy = nullptr;
-  int64_t offset = 0;
+  int64_t offset = 0;      // bytes of partial data that the answer is to continue
+  int64_t rangeStart = 0;  // the first byte asked for: `offset` less the overlap re-read
   PartialInfo stored;
+  PartialInfo info;  // what the data describes once this answer's body is written
   ResponseHead head;
   std::optional<BodyPlan> plan;
-  int fd = -1;
+  int64_t verifyLeft = 0;      // overlap bytes still to compare with the partial data
   int64_t writebackFrom = -1;  // file offset from which data has not been handed to the disk
+  std::string writeError;      // why the body could not be stored
 
-  ~Attempt() {
-    if (fd >= 0) ::close(fd);
+  int fd() const { return task->data_.fd(); }
+
+  void NoteWriteError(const char* step) {
+    writeError = std::string("cannot ") + step + " " + task->displayName_ + ".xltd: " + std::strerror(errno);
   }
 
-  // Judges the answer once its head is complete; opens the partial data for its body.
+  // Judges the answer once its head is complete; readies the partial data for its body.
   bool Decide() {
     if (plan) return plan->action == BodyAction::Append || plan->action == BodyAction::StartOver;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &head.status);
-    plan = PlanBody(offset, stored, head);
+    plan = PlanBody(rangeStart, stored, head);
     if (plan->action == BodyAction::Append) {
-      fd = ::open(task->store_.dataPath().c_str(), O_WRONLY | O_CLOEXEC);
-      struct stat st {};
-      if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size != offset || ::lseek(fd, offset, SEEK_SET) != offset) {
-        plan->action = BodyAction::RetryFromZero;  // the partial data changed under us
+      if (::lseek(fd(), offset, SEEK_SET) != offset) {
+        NoteWriteError("seek in");
+        plan->action = BodyAction::Fail;
         return false;
       }
+      verifyLeft = offset - rangeStart;
+      info = stored;
     } else if (plan->action == BodyAction::StartOver) {
-      PartialInfo info{task->url_, head.etag, head.lastModified, plan->totalSize};
-      fd = ::open(task->store_.dataPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-      if (fd < 0 || !task->store_.WriteInfo(info)) {
+      info = PartialInfo{task->url_, head.etag, head.lastModified, plan->totalSize};
+      if ((task->data_.Size() > 0 && ::ftruncate(fd(), 0) != 0) || ::lseek(fd(), 0, SEEK_SET) != 0) {
+        NoteWriteError("truncate");
+        plan->action = BodyAction::Fail;
+        return false;
+      }
+      if (!task->store_.WriteInfo(info)) {
+        NoteWriteError("describe");
         plan->action = BodyAction::Fail;
         return false;
       }
@@ -81,6 +84,20 @@ struct TransferTask::Attempt {
     }
     task->total_ = plan->totalSize;
     return true;
+  }
+
+  // Compares the start of a resumed body with the partial data it overlaps; the bytes
+  // of the overlap that this chunk holds, or -1 when they differ.
+  int64_t Verify(const char* data, size_t bytes) {
+    int64_t n = std::min<int64_t>(verifyLeft, static_cast<int64_t>(bytes));
+    if (n == 0) return 0;
+    std::string disk(static_cast<size_t>(n), '\0');
+    int64_t at = offset - verifyLeft;
+    if (::pread(fd(), disk.data(), disk.size(), at) != n || std::memcmp(disk.data(), data, disk.size()) != 0) {
+      return -1;
+    }
+    verifyLeft -= n;
+    return n;
   }
 
   static size_t OnHeader(char* data, size_t size, size_t count, void* context) {
@@ -110,12 +127,25 @@ struct TransferTask::Attempt {
   static size_t OnBody(char* data, size_t size, size_t count, void* context) {
     auto* self = static_cast<Attempt*>(context);
     size_t bytes = size * count;
-    if (!self->Decide() || !WriteAll(self->fd, data, bytes)) return 0;
-    int64_t done = self->task->downloaded_.fetch_add(static_cast<int64_t>(bytes)) + static_cast<int64_t>(bytes);
+    if (!self->Decide()) return 0;
+    int64_t verified = self->Verify(data, bytes);
+    if (verified < 0) {
+      // The server's file, or the partial data on disk, is not what the other held.
+      self->plan->action = BodyAction::RetryFromZero;
+      return 0;
+    }
+    data += verified;
+    size_t fresh = bytes - static_cast<size_t>(verified);
+    if (fresh == 0) return bytes;
+    if (!WriteAll(self->fd(), data, fresh)) {
+      self->NoteWriteError("write");
+      return 0;
+    }
+    int64_t done = self->task->downloaded_.fetch_add(static_cast<int64_t>(fresh)) + static_cast<int64_t>(fresh);
     self->task->speed_.Record(done);
-    if (self->writebackFrom < 0) self->writebackFrom = done - static_cast<int64_t>(bytes);
+    if (self->writebackFrom < 0) self->writebackFrom = done - static_cast<int64_t>(fresh);
     if (done - self->writebackFrom >= kWritebackBytes) {
-      ::sync_file_range(self->fd, self->writebackFrom, done - self->writebackFrom, SYNC_FILE_RANGE_WRITE);
+      ::sync_file_range(self->fd(), self->writebackFrom, done - self->writebackFrom, SYNC_FILE_RANGE_WRITE);
       self->writebackFrom = done;
     }
     return bytes;
@@ -126,8 +156,14 @@ struct TransferTask::Attempt {
   }
 };
 
-TransferTask::TransferTask(std::string url, std::filesystem::path target, std::u16string fileName, bool resume)
-    : url_(std::move(url)), target_(target), fileName_(std::move(fileName)), resume_(resume), store_(target) {}
+TransferTask::TransferTask(std::string url, std::filesystem::path target, std::u16string fileName,
+                           std::string displayName, bool resume)
+    : url_(std::move(url)),
+      target_(target),
+      fileName_(std::move(fileName)),
+      displayName_(std::move(displayName)),
+      resume_(resume),
+      store_(target) {}
 
 TransferTask::~TransferTask() {
   Stop();
@@ -139,12 +175,24 @@ bool TransferTask::IsActive() const {
   return s == kXlStateRunning || s == kXlStateStopping;
 }
 
-void TransferTask::Start() {
-  if (state_ == kXlStateRunning || state_ == kXlStateComplete) return;
+bool TransferTask::Start() {
+  if (state_ == kXlStateRunning || state_ == kXlStateComplete) return true;
   if (thread_.joinable()) thread_.join();  // a stopping transfer ends without waiting on anything
+  data_ = store_.Lock();
+  if (!data_) {
+    std::string reason = errno == EWOULDBLOCK ? displayName_ + " is being downloaded by another task"
+                                              : "cannot open " + displayName_ + ".xltd: " + std::strerror(errno);
+    Fail(kXldlRetryable, std::move(reason));
+    return false;
+  }
+  {
+    std::lock_guard guard(failureLock_);
+    failure_ = {};
+  }
   stopRequested_ = false;
   state_ = kXlStateRunning;
   thread_ = std::thread(&TransferTask::Run, this);
+  return true;
 }
 
 void TransferTask::Stop() {
@@ -172,13 +220,43 @@ TaskProgress TransferTask::Progress() const {
   return p;
 }
 
+TaskFailure TransferTask::Failure() const {
+  std::lock_guard guard(failureLock_);
+  return failure_;
+}
+
+TransferTask::Outcome TransferTask::Fail(XldlErrorKind kind, std::string reason) {
+  std::lock_guard guard(failureLock_);
+  failure_ = {kind, std::move(reason)};
+  return Outcome::Failed;
+}
+
 void TransferTask::Run() {
   speed_.Reset();
+  Outcome outcome = Transfer();
+  if (outcome != Outcome::Complete) store_.RemoveIfEmpty(data_);  // complete data is the target now
+  data_.Close();
+  switch (outcome) {
+    case Outcome::Complete: state_ = kXlStateComplete; break;
+    case Outcome::Stopped: state_ = kXlStateStopped; break;
+    default: state_ = kXlStateFailed; break;
+  }
+}
+
+TransferTask::Outcome TransferTask::Transfer() {
   std::optional<PartialInfo> stored = resume_ ? store_.ReadInfo() : std::nullopt;
+  const int64_t onDisk = data_.Size();
+  const bool ours = stored && stored->url == url_;
+  if (ours && stored->complete && stored->totalSize == onDisk) {
+    // An earlier run received every byte but could not move the file into place.
+    downloaded_ = onDisk;
+    total_ = onDisk;
+    return MoveIntoPlace();
+  }
   int64_t offset = 0;
-  if (stored && stored->url == url_ && !ResumeValidator(*stored).empty()) {
-    offset = store_.DataSize();
-    if (stored->totalSize >= 0 && offset >= stored->totalSize) offset = 0;
+  if (ours && !ResumeValidator(*stored).empty() && onDisk > kResumeOverlap &&
+      (stored->totalSize < 0 || onDisk < stored->totalSize)) {
+    offset = onDisk;
   }
   if (offset == 0) stored = PartialInfo{url_, "", "", -1};
   downloaded_ = offset;
@@ -190,11 +268,17 @@ void TransferTask::Run() {
     total_ = -1;
     outcome = Fetch(0, PartialInfo{url_, "", "", -1});
   }
-  switch (outcome) {
-    case Outcome::Complete: state_ = kXlStateComplete; break;
-    case Outcome::Stopped: state_ = kXlStateStopped; break;
-    default: state_ = kXlStateFailed; break;
+  if (outcome == Outcome::RetryFromZero) {
+    return Fail(kXldlRetryable, "the server's answer does not fit the request for " + url_);
   }
+  return outcome;
+}
+
+TransferTask::Outcome TransferTask::MoveIntoPlace() {
+  std::error_code ec = store_.Finish();
+  if (!ec) return Outcome::Complete;
+  return Fail(kXldlRetryable, "cannot move the complete data into place as " + displayName_ + ": " + ec.message() +
+                                  " (kept for the next start)");
 }
 
 TransferTask::Outcome TransferTask::Fetch(int64_t offset, const PartialInfo& stored) {
@@ -203,13 +287,16 @@ TransferTask::Outcome TransferTask::Fetch(int64_t offset, const PartialInfo& sto
   if (easy == nullptr || multi == nullptr) {
     if (easy != nullptr) curl_easy_cleanup(easy);
     if (multi != nullptr) curl_multi_cleanup(multi);
-    return Outcome::Failed;
+    return Fail(kXldlRetryable, "cannot set up a transfer (libcurl)");
   }
   Attempt attempt;
   attempt.task = this;
   attempt.easy = easy;
   attempt.offset = offset;
+  attempt.rangeStart = offset > 0 ? offset - kResumeOverlap : 0;
   attempt.stored = stored;
+  char curlError[CURL_ERROR_SIZE] = "";
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curlError);
 
   curl_easy_setopt(easy, CURLOPT_URL, url_.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -229,7 +316,7 @@ TransferTask::Outcome TransferTask::Fetch(int64_t offset, const PartialInfo& sto
   curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Attempt::OnProgress);
   curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &attempt);
   curl_slist* headers = nullptr;
-  std::string range = std::to_string(offset) + "-";
+  std::string range = std::to_string(attempt.rangeStart) + "-";
   if (offset > 0) {
     // If-Range makes a server whose file changed answer with the whole new file.
     headers = curl_slist_append(headers, ("If-Range: " + ResumeValidator(stored)).c_str());
@@ -261,6 +348,15 @@ TransferTask::Outcome TransferTask::Fetch(int64_t offset, const PartialInfo& sto
     }
   }
   Outcome outcome = Conclude(attempt, finished, result);
+  if (outcome == Outcome::Failed && Failure().reason.empty()) {
+    std::string reason = *curlError ? curlError : curl_easy_strerror(result);
+    long systemError = 0;  // libcurl's texts leave out, for one, that a connection was refused
+    if (curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &systemError) == CURLE_OK && systemError != 0) {
+      reason += std::string(" (") + std::strerror(static_cast<int>(systemError)) + ")";
+    }
+    Fail(result == CURLE_UNSUPPORTED_PROTOCOL || result == CURLE_URL_MALFORMAT ? kXldlPermanent : kXldlRetryable,
+         reason);
+  }
   curl_multi_remove_handle(multi, easy);
   curl_easy_cleanup(easy);
   curl_multi_cleanup(multi);
@@ -271,26 +367,42 @@ TransferTask::Outcome TransferTask::Fetch(int64_t offset, const PartialInfo& sto
 TransferTask::Outcome TransferTask::Conclude(Attempt& attempt, bool finished, int result) {
   if (finished && result == CURLE_OK) {
     if (!attempt.Decide()) {  // an answer without a body decides only now
-      return attempt.plan && attempt.plan->action == BodyAction::RetryFromZero ? Outcome::RetryFromZero
-                                                                                : Outcome::Failed;
+      if (attempt.plan && attempt.plan->action == BodyAction::RetryFromZero) return Outcome::RetryFromZero;
+      if (!attempt.writeError.empty()) return Fail(kXldlRetryable, attempt.writeError);
+      return Fail(kXldlRetryable, "the server answered HTTP " + std::to_string(attempt.head.status) +
+                                      ", which does not fit the request for " + url_);
     }
-    // A transfer that ends short of the announced size is no complete file.
-    if (total_ >= 0 && downloaded_ != total_) return Outcome::Failed;
-    if (::fdatasync(attempt.fd) != 0 || ::close(attempt.fd) != 0) {
-      attempt.fd = -1;
-      return Outcome::Failed;
+    // What counts is what is on disk, not what this transfer believes it wrote.
+    const int64_t onDisk = data_.Size();
+    downloaded_ = onDisk;
+    if (total_ >= 0 && onDisk != total_) {
+      return Fail(kXldlRetryable, "the transfer ended at " + std::to_string(onDisk) + " of " +
+                                      std::to_string(total_) + " bytes");
     }
-    attempt.fd = -1;
-    return store_.Finish() ? Outcome::Complete : Outcome::Failed;
+    if (::fdatasync(data_.fd()) != 0) {
+      attempt.NoteWriteError("sync");
+      return Fail(kXldlRetryable, attempt.writeError);
+    }
+    attempt.info.totalSize = onDisk;
+    attempt.info.complete = true;
+    if (!store_.WriteInfo(attempt.info)) {
+      attempt.NoteWriteError("describe");
+      return Fail(kXldlRetryable, attempt.writeError);
+    }
+    return MoveIntoPlace();
   }
   if (stopRequested_) return Outcome::Stopped;
-  if (result == CURLE_HTTP_RETURNED_ERROR && attempt.offset > 0) {
+  if (result == CURLE_HTTP_RETURNED_ERROR) {
     long status = 0;
     curl_easy_getinfo(attempt.easy, CURLINFO_RESPONSE_CODE, &status);
-    if (status == 416) return Outcome::RetryFromZero;
+    if (status == 416 && attempt.offset > 0) return Outcome::RetryFromZero;
+    bool mendable = status >= 500 || status == 408 || status == 429;
+    return Fail(mendable ? kXldlRetryable : kXldlPermanent,
+                "the server answered HTTP " + std::to_string(status) + " for " + url_);
   }
   if (attempt.plan && attempt.plan->action == BodyAction::RetryFromZero) return Outcome::RetryFromZero;
-  return Outcome::Failed;
+  if (!attempt.writeError.empty()) return Fail(kXldlRetryable, attempt.writeError);
+  return Outcome::Failed;  // the caller names libcurl's reason
 }
 
 }  // namespace xldl

@@ -98,3 +98,15 @@ using XlQueryTaskInfoExFn = int32_t(XL_CALL*)(uint32_t task, XlTaskInfo* info);
 using XlDelTempFileFn = int32_t(XL_CALL*)(const XlTaskParam* param);
 // The names the library exports but does not implement: each returns 0 and does nothing.
 using XlUnusedFn = int32_t(XL_CALL*)();
+
+// Beyond the XL_ names: why a task failed or was refused, which its state cannot say.
+// Exported as "XLDL_GetTaskError"; a caller that does not look it up loses nothing.
+enum XldlErrorKind : int32_t {
+  kXldlNoError = 0,
+  kXldlRetryable = 1,  // a later try may succeed (a dropped connection, a busy target, a full disk)
+  kXldlPermanent = 2,  // no retry mends it (an HTTP 4xx answer, a refused scheme or file name)
+};
+// Copies the reason of the task's last failure (UTF-16, zero-terminated, cut to fit
+// `capacity` units) and returns its kind. Task 0 stands for the last XL_CreateTask that
+// this thread was refused.
+using XldlGetTaskErrorFn = int32_t(XL_CALL*)(uint32_t task, char16_t* text, int32_t capacity);

@@ -34,31 +34,44 @@ std::optional<std::u16string> Field(const char16_t (&field)[N]) {
   return FieldText(field, N);
 }
 
-// A name to save as must stay inside its folder.
-bool IsPlainFileName(const std::u16string& name) {
-  return !name.empty() && name != u"." && name != u".." && name.find_first_of(u"\\/:") == std::u16string::npos;
+// Why the last XL_CreateTask of this thread was refused.
+thread_local std::string createRefusal;
+
+uint32_t RefuseCreate(std::string reason) {
+  createRefusal = std::move(reason);
+  return 0;
 }
 
-// The target file a record names: its folder joined with its file name.
-std::optional<std::filesystem::path> TargetOf(const XlTaskParam& param) {
-  auto name = Field(param.fileName);
-  auto folder = Field(param.saveDir);
-  if (!name || !folder || folder->empty() || !IsPlainFileName(*name)) return std::nullopt;
-  std::u16string path = *folder;
-  if (path.back() != u'\\' && path.back() != u'/') path += u'\\';
-  return HostPathOf(path + *name);
+// Names Windows keeps for devices, whatever extension follows them.
+bool IsDeviceName(std::u16string name) {
+  name = name.substr(0, name.find(u'.'));
+  while (!name.empty() && name.back() == u' ') name.pop_back();
+  for (char16_t& c : name) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  }
+  static const std::u16string kNames[] = {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$", u"CONOUT$"};
+  if (std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames)) return true;
+  return name.size() == 4 && (name.rfind(u"COM", 0) == 0 || name.rfind(u"LPT", 0) == 0) && name[3] >= u'0' &&
+         name[3] <= u'9';
+}
+
+// A name to save as must stay inside its folder and be one that Windows can create.
+bool IsPlainFileName(const std::u16string& name) {
+  if (name.empty() || name == u"." || name == u"..") return false;
+  if (name.back() == u'.' || name.back() == u' ' || IsDeviceName(name)) return false;
+  return std::none_of(name.begin(), name.end(), [](char16_t c) {
+    return c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos;
+  });
+}
+
+std::u16string JoinPath(std::u16string folder, const std::u16string& name) {
+  if (folder.back() != u'\\' && folder.back() != u'/') folder += u'\\';
+  return folder + name;
 }
 
 std::shared_ptr<TransferTask> Find(Library& lib, uint32_t handle) {
   auto it = lib.tasks.find(handle);
   return it == lib.tasks.end() ? nullptr : it->second;
-}
-
-// Another live task writing the same partial data would corrupt it.
-bool TargetBusy(Library& lib, const std::filesystem::path& target, const TransferTask* except) {
-  return std::any_of(lib.tasks.begin(), lib.tasks.end(), [&](const auto& entry) {
-    return entry.second.get() != except && entry.second->IsActive() && entry.second->target() == target;
-  });
 }
 
 }  // namespace
@@ -90,17 +103,27 @@ XL_EXPORT int32_t XL_CALL XL_UnInit() {
 }
 
 XL_EXPORT uint32_t XL_CALL XL_CreateTask(const XlTaskParam* param) {
-  if (param == nullptr) return 0;
+  if (param == nullptr) return RefuseCreate("no task record");
   auto url = Field(param->url);
   auto name = Field(param->fileName);
-  auto target = TargetOf(*param);
-  if (!url || url->empty() || url->find_first_of(u"\r\n") != std::u16string::npos || !target) return 0;
+  auto folder = Field(param->saveDir);
+  if (!url || url->empty()) return RefuseCreate("no URL");
+  if (url->find_first_of(u"\r\n") != std::u16string::npos) return RefuseCreate("the URL holds a line end");
+  if (!folder || folder->empty()) return RefuseCreate("no folder to save into");
+  if (!name || !IsPlainFileName(*name)) {
+    return RefuseCreate("the file name '" + Utf16ToUtf8(name.value_or(u"")) + "' is refused: Windows cannot create it " +
+                        "in a folder, or it would leave the folder");
+  }
+  const std::u16string path = JoinPath(*folder, *name);
+  auto target = HostPathOf(path);
+  if (!target) return RefuseCreate("the folder " + Utf16ToUtf8(*folder) + " is not on this machine");
   Library& lib = library();
   std::lock_guard guard(lib.lock);
-  if (!lib.initialised) return 0;
+  if (!lib.initialised) return RefuseCreate("the library is not initialised (XL_Init)");
   uint32_t handle = lib.nextHandle++;
   if (lib.nextHandle == 0) lib.nextHandle = 1;
-  lib.tasks[handle] = std::make_shared<TransferTask>(Utf16ToUtf8(*url), *target, *name, param->resume != 0);
+  lib.tasks[handle] =
+      std::make_shared<TransferTask>(Utf16ToUtf8(*url), *target, *name, Utf16ToUtf8(path), param->resume != 0);
   return handle;
 }
 
@@ -108,9 +131,7 @@ XL_EXPORT int32_t XL_CALL XL_StartTask(uint32_t handle) {
   Library& lib = library();
   std::lock_guard guard(lib.lock);
   auto task = Find(lib, handle);
-  if (!task || TargetBusy(lib, task->target(), task.get())) return 0;
-  task->Start();
-  return 1;
+  return task && task->Start() ? 1 : 0;
 }
 
 XL_EXPORT int32_t XL_CALL XL_StopTask(uint32_t handle) {
@@ -158,13 +179,34 @@ XL_EXPORT int32_t XL_CALL XL_DeleteTask(uint32_t handle) {
 
 XL_EXPORT int32_t XL_CALL XL_DelTempFile(const XlTaskParam* param) {
   if (param == nullptr) return 0;
-  auto target = TargetOf(*param);
-  if (!target) return 0;
-  Library& lib = library();
-  std::lock_guard guard(lib.lock);
-  if (TargetBusy(lib, *target, nullptr)) return 0;
-  PartialStore(*target).Remove();
-  return 1;
+  auto name = Field(param->fileName);
+  auto folder = Field(param->saveDir);
+  if (!name || !folder || folder->empty() || !IsPlainFileName(*name)) return 0;
+  auto target = HostPathOf(JoinPath(*folder, *name));
+  // A transfer, of this process or another, holds the data it writes.
+  return target && PartialStore(*target).Remove() ? 1 : 0;
+}
+
+XL_EXPORT int32_t XL_CALL XLDL_GetTaskError(uint32_t handle, char16_t* text, int32_t capacity) {
+  TaskFailure failure;
+  if (handle == 0) {
+    if (!createRefusal.empty()) failure = {kXldlPermanent, createRefusal};
+  } else {
+    Library& lib = library();
+    std::shared_ptr<TransferTask> task;
+    {
+      std::lock_guard guard(lib.lock);
+      task = Find(lib, handle);
+    }
+    if (!task) return kXldlNoError;
+    failure = task->Failure();
+  }
+  if (text != nullptr && capacity > 0) {
+    std::u16string reason = Utf8ToUtf16(failure.reason);
+    reason.resize(std::min<size_t>(reason.size(), static_cast<size_t>(capacity) - 1));
+    SetFieldText(text, static_cast<size_t>(capacity), reason);
+  }
+  return failure.kind;
 }
 
 // Exported for callers that bind every name; they do nothing.

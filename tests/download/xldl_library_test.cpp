@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -14,6 +15,7 @@
 #include "platform/platform.h"
 #include "support/download_machine.h"
 #include "support/file_server.h"
+#include "xldl/transfer_task.h"
 
 namespace {
 
@@ -85,6 +87,18 @@ class XldlLibraryTest : public ::testing::Test {
     EXPECT_FALSE(machine_.HostFileExists(kDir + L"image.iso"));
   }
 
+  // The library's reason for the task's last failure, and its kind.
+  std::pair<int32_t, std::string> Failure(uint32_t task) {
+    auto getError = reinterpret_cast<XldlGetTaskErrorFn>(
+        platform::Current().modules().GetProcAddress(module_, "XLDL_GetTaskError"));
+    if (getError == nullptr) return {-1, "XLDL_GetTaskError is not exported"};
+    char16_t text[512] = {};
+    int32_t kind = getError(task, text, 512);
+    std::string narrow;
+    for (char16_t* c = text; *c != 0; ++c) narrow += *c < 0x80 ? static_cast<char>(*c) : '?';
+    return {kind, narrow};
+  }
+
   static services::ServiceOptions StallAtCut() {
     services::ServiceOptions o;
     o.stallAtOffset = kCut;
@@ -132,7 +146,7 @@ TEST_F(XldlLibraryTest, StoppedTaskResumesWhereItStopped) {
   server.Restart({});
   ASSERT_NE(xl_.startTask(task), 0);
   ASSERT_TRUE(WaitState(task, kXlStateComplete));
-  EXPECT_EQ(server.BytesSent(), static_cast<int64_t>(kFileSize) - kCut);
+  EXPECT_EQ(server.BytesSent(), static_cast<int64_t>(kFileSize) - kCut + xldl::kResumeOverlap);
   EXPECT_TRUE(machine_.ReadHostFile(kDir + L"image.iso") == bytes);
 }
 
@@ -187,7 +201,7 @@ TEST_F(XldlLibraryTest, TruncatedReplyIsNeverComplete) {
   server.Restart({});
   ASSERT_NE(xl_.startTask(task), 0);
   ASSERT_TRUE(WaitState(task, kXlStateComplete));
-  EXPECT_EQ(server.BytesSent(), static_cast<int64_t>(kFileSize) - kCut);
+  EXPECT_EQ(server.BytesSent(), static_cast<int64_t>(kFileSize) - kCut + xldl::kResumeOverlap);
   EXPECT_TRUE(machine_.ReadHostFile(kDir + L"image.iso") == bytes);
 }
 
@@ -224,6 +238,7 @@ TEST_F(XldlLibraryTest, FullDiskFailsTheTask) {
   uint32_t task = Create(server.Url("image.iso"));
   ASSERT_NE(xl_.startTask(task), 0);
   ASSERT_TRUE(WaitState(task, kXlStateFailed));
+  EXPECT_NE(Failure(task).second.find("No space left on device"), std::string::npos) << Failure(task).second;
   EXPECT_FALSE(machine_.HostFileExists(kDir + L"image.iso"));
 }
 
@@ -254,6 +269,127 @@ TEST_F(XldlLibraryTest, RefusesNamesThatLeaveTheFolderAndUnknownHandles) {
   EXPECT_EQ(xl_.queryTaskInfoEx(12345, &info), 0);
   EXPECT_EQ(xl_.startTask(12345), 0);
   EXPECT_EQ(xl_.deleteTask(12345), 0);
+}
+
+// A resume reads the bytes before its start again: when they differ from the partial
+// data, the file was replaced on the server under the same validators, or the data was
+// damaged on disk, and stitching the two together would make a file that exists nowhere.
+TEST_F(XldlLibraryTest, ResumeWhoseOverlapDiffersStartsOverFromZero) {
+  enum class Change { ServerFileUnderTheSameTag, PartialDataOnDisk };
+  for (Change change : {Change::ServerFileUnderTheSameTag, Change::PartialDataOnDisk}) {
+    SCOPED_TRACE(change == Change::ServerFileUnderTheSameTag ? "server file replaced" : "partial data damaged");
+    std::filesystem::create_directories(machine_.HostPath(kDir));
+    FileServer server(StallAtCut());
+    std::string bytes = PatternBytes(kFileSize);
+    server.WriteFile("image.iso", bytes);
+    uint32_t task = Create(server.Url("image.iso"));
+    DownloadUpToCut(task);
+    if (change == Change::ServerFileUnderTheSameTag) {
+      // Same size and modification time: the same entity tag and Last-Modified.
+      auto served = server.root() / "image.iso";
+      auto stamp = std::filesystem::last_write_time(served);
+      bytes = PatternBytes(kFileSize, 2);
+      server.WriteFile("image.iso", bytes);
+      std::filesystem::last_write_time(served, stamp);
+    } else {
+      std::fstream data(machine_.HostPath(kDir + L"image.iso.xltd"), std::ios::in | std::ios::out | std::ios::binary);
+      data.seekp(kCut - 100);
+      data.put(static_cast<char>(~bytes[kCut - 100]));
+    }
+    server.Restart({});
+    ASSERT_NE(xl_.startTask(task), 0);
+    ASSERT_TRUE(WaitState(task, kXlStateComplete));
+    EXPECT_GE(server.BytesSent(), static_cast<int64_t>(kFileSize));  // the whole file again
+    EXPECT_TRUE(machine_.ReadHostFile(kDir + L"image.iso") == bytes);
+    xl_.deleteTask(task);
+    std::filesystem::remove(machine_.HostPath(kDir + L"image.iso"));
+  }
+}
+
+// Every byte arrived but the move into place failed: the data is kept and the next start
+// only moves it, without asking the server again.
+TEST_F(XldlLibraryTest, FailedFinalRenameIsRetriedWithoutASecondDownload) {
+  std::filesystem::create_directories(machine_.HostPath(kDir));
+  FileServer server;
+  const std::string bytes = PatternBytes(kFileSize);
+  server.WriteFile("image.iso", bytes);
+  const auto blocker = machine_.HostPath(kDir + L"image.iso");
+  std::filesystem::create_directories(blocker / "in-the-way");  // a folder under the target name
+  uint32_t task = Create(server.Url("image.iso"));
+  ASSERT_NE(xl_.startTask(task), 0);
+  ASSERT_TRUE(WaitState(task, kXlStateFailed));
+  EXPECT_NE(Failure(task).second.find("cannot move the complete data into place"), std::string::npos)
+      << Failure(task).second;
+  EXPECT_EQ(std::filesystem::file_size(machine_.HostPath(kDir + L"image.iso.xltd")), kFileSize);
+  xl_.deleteTask(task);
+
+  std::filesystem::remove_all(blocker);
+  task = Create(server.Url("image.iso"));
+  ASSERT_NE(xl_.startTask(task), 0);
+  ASSERT_TRUE(WaitState(task, kXlStateComplete));
+  EXPECT_EQ(server.BytesSent(), static_cast<int64_t>(kFileSize));
+  EXPECT_TRUE(machine_.ReadHostFile(kDir + L"image.iso") == bytes);
+  EXPECT_FALSE(machine_.HostFileExists(kDir + L"image.iso.xltd.info"));
+}
+
+TEST_F(XldlLibraryTest, RefusesNamesWindowsReservesAndSaysWhy) {
+  for (const wchar_t* name : {L"CON", L"nul.txt", L"Com1.iso", L"LPT9", L"aux .iso", L"image.", L"image ",
+                              L"a<b.iso", L"a|b.iso", L"a\tb.iso"}) {
+    EXPECT_EQ(Create("http://127.0.0.1:1/files/x", name), 0u) << name;
+    auto [kind, reason] = Failure(0);
+    EXPECT_EQ(kind, kXldlPermanent) << name;
+    EXPECT_NE(reason.find("is refused"), std::string::npos) << reason;
+  }
+  for (const wchar_t* name : {L"CONSOLE.iso", L"COM10.iso", L"con-tools.iso", L".hidden"}) {
+    EXPECT_NE(Create("http://127.0.0.1:1/files/x", name), 0u) << name;
+  }
+}
+
+TEST_F(XldlLibraryTest, FailuresCarryTheirReasonAndWhetherARetryCanMendThem) {
+  std::filesystem::create_directories(machine_.HostPath(kDir));
+  FileServer server;
+  struct Case {
+    std::string url;
+    int32_t kind;
+    const char* reason;
+  } cases[] = {
+      {server.Url("missing.iso"), kXldlPermanent, "HTTP 404"},
+      {"ftp://127.0.0.1:1/a.iso", kXldlPermanent, "ftp"},
+      {"http://127.0.0.1:1/a.iso", kXldlRetryable, "onnect"},  // nothing listens on port 1
+  };
+  for (const Case& c : cases) {
+    uint32_t task = Create(c.url);
+    ASSERT_NE(xl_.startTask(task), 0) << c.url;
+    ASSERT_TRUE(WaitState(task, kXlStateFailed)) << c.url;
+    auto [kind, reason] = Failure(task);
+    EXPECT_EQ(kind, c.kind) << c.url << ": " << reason;
+    EXPECT_NE(reason.find(c.reason), std::string::npos) << c.url << ": " << reason;
+    // Nothing arrived, so nothing is left beside the target.
+    EXPECT_FALSE(machine_.HostFileExists(kDir + L"image.iso.xltd")) << c.url;
+    xl_.deleteTask(task);
+  }
+}
+
+// Two tasks of one target: the second is refused while the first holds the partial data.
+TEST_F(XldlLibraryTest, SecondTaskOfATargetIsRefusedWhileTheFirstRuns) {
+  std::filesystem::create_directories(machine_.HostPath(kDir));
+  FileServer server(StallAtCut());
+  const std::string bytes = PatternBytes(kFileSize);
+  server.WriteFile("image.iso", bytes);
+  uint32_t first = Create(server.Url("image.iso"));
+  uint32_t second = Create(server.Url("image.iso"));
+  ASSERT_NE(xl_.startTask(first), 0);
+  ASSERT_TRUE(WaitFor(first, [](const XlTaskInfo& i) { return i.downloadedSize == kCut; }));
+  EXPECT_EQ(xl_.startTask(second), 0);
+  auto [kind, reason] = Failure(second);
+  EXPECT_EQ(kind, kXldlRetryable);
+  EXPECT_NE(reason.find("D:\\Tarnvik\\gho-prlm\\image.iso is being downloaded by another task"), std::string::npos)
+      << reason;
+  XlTaskParam param;
+  ASSERT_TRUE(FillTaskParam(param, L"", L"image.iso", kDir));
+  EXPECT_EQ(xl_.delTempFile(&param), 0);  // not while a transfer writes it
+  ASSERT_TRUE(WaitState(first, kXlStateComplete));
+  EXPECT_TRUE(machine_.ReadHostFile(kDir + L"image.iso") == bytes);
 }
 
 // Several tasks at once, each driven and polled from a thread of its own.

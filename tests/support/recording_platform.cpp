@@ -39,6 +39,7 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   bool FileExists(const std::wstring&) override { return false; }
   bool WriteFile(const std::wstring&, const std::string&) override { return false; }
   bool RemoveFile(const std::wstring&) override { return false; }
+  std::shared_ptr<void> LockFile(const std::wstring&) override { return nullptr; }
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::wstring&) override {
     return std::nullopt;
   }

@@ -1,15 +1,18 @@
 // tarnvikctl fetch: downloads one URL into a folder of a simulated machine through the
 // download engine, the way the program does: create, start, poll every 50 ms, restart
-// a task that stays without speed. Ctrl-C or SIGTERM parks the task in the program's
-// downlist.json; the next run for the same URL resumes it from its partial data.
+// a task that stays without speed a few times, then give up. Ctrl-C or SIGTERM parks
+// the task in the program's downlist.json; the next run for the same URL into the same
+// folder resumes it from its partial data. A failure is reported with the library's reason.
 
 #include <signal.h>
 #include <stdlib.h>
 
 #include <atomic>
+#include <cwctype>
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,11 +27,13 @@
 namespace {
 
 constexpr char kUsage[] =
-    "fetch URL FOLDER [--machine DIR]   download into FOLDER (a Windows path) of the simulated\n"
-    "        machine DIR (default $TARNVIK_MACHINE); exit 0 complete, 1 failed, 3 interrupted and parked";
+    "fetch URL FOLDER [--machine DIR] [--stall-seconds N] [--restarts N]\n"
+    "        download into FOLDER (a Windows path) of the simulated machine DIR (default\n"
+    "        $TARNVIK_MACHINE); a task without data for N seconds (default 10) is restarted, at\n"
+    "        most N times (default 3), then fails; exit 0 complete, 1 failed, 2 bad input,\n"
+    "        3 interrupted and parked";
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 constexpr int kPollsPerLine = 20;
-constexpr int kStallPolls = 200;  // about 10 seconds without data
 
 std::atomic<bool> interrupted{false};
 
@@ -63,63 +68,158 @@ void PrintProgress(const TaskProgress& p) {
   std::fflush(stdout);
 }
 
-// Polls until the task completes (0), fails (1) or the user interrupts (3).
-int Drive(CThunder& engine, DownloadTask* task) {
-  int polls = 0, silentPolls = 0;
+enum class Ending { Complete, Failed, Interrupted };
+
+struct StallRule {
+  int seconds = 10;  // without data before a restart
+  int restarts = 3;  // before the task counts as failed
+};
+
+// Polls until the task completes, fails or the user interrupts; `why` tells a failure
+// that the library did not see.
+Ending Drive(CThunder& engine, DownloadTask* task, const StallRule& stall, std::string& why) {
+  const int stallPolls = stall.seconds * 1000 / static_cast<int>(kPollInterval.count());
+  int polls = 0, silentPolls = 0, restarts = 0;
   TaskProgress progress;
   for (;;) {
     std::this_thread::sleep_for(kPollInterval);
-    if (interrupted) return 3;
+    if (interrupted) {
+      // The last byte may have come in already: then the download is complete.
+      engine.StopTask(task);
+      bool complete = engine.QueryProgress(task, &progress) && progress.state == kXlStateComplete;
+      if (complete) PrintProgress(progress);
+      return complete ? Ending::Complete : Ending::Interrupted;
+    }
     if (!engine.QueryProgress(task, &progress)) continue;
     if (progress.state == kXlStateComplete) {
       PrintProgress(progress);
-      return 0;
+      return Ending::Complete;
     }
-    if (progress.state == kXlStateFailed) return 1;
+    if (progress.state == kXlStateFailed) return Ending::Failed;
     if (++polls % kPollsPerLine == 0) PrintProgress(progress);
     silentPolls = progress.speed == 0 ? silentPolls + 1 : 0;
-    if (silentPolls == kStallPolls) {
+    if (silentPolls == stallPolls) {
       silentPolls = 0;
-      std::fputs("no data for 10 seconds: restarting the task\n", stdout);
+      if (restarts == stall.restarts) {
+        engine.StopTask(task);
+        why = "no data for " + std::to_string(stall.seconds) + " seconds, " + std::to_string(restarts) +
+              " restarts in a row: the server does not answer";
+        return Ending::Failed;
+      }
+      ++restarts;
+      std::printf("no data for %d seconds: restarting the task (%d of %d)\n", stall.seconds, restarts,
+                  stall.restarts);
+      std::fflush(stdout);
       engine.StopTask(task);
       engine.StartTask(task);
     }
   }
 }
 
+// Folders compared as Windows compares them: without regard to case or a final separator.
+bool SameFolder(std::wstring a, std::wstring b) {
+  for (std::wstring* f : {&a, &b}) {
+    while (!f->empty() && (f->back() == L'\\' || f->back() == L'/')) f->pop_back();
+    for (wchar_t& c : *f) c = static_cast<wchar_t>(towlower(c));
+  }
+  return a == b;
+}
+
+std::wstring InFolder(std::wstring folder, const std::wstring& name) {
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  return folder + name;
+}
+
+std::string Utf8(const std::wstring& text) { return platform::WideToUtf8(text); }
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "tarnvikctl fetch: %s\nusage: tarnvikctl %s\n", problem.c_str(), kUsage);
+  return 2;
+}
+
+// A whole number from 1 to `most`, or nothing.
+std::optional<int> CountArgument(const std::string& text, int most) {
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return {};
+  int value = std::stoi(text);
+  if (value < 1 || value > most) return {};
+  return value;
+}
+
+// Runs one task to its end and reports it; the exit status.
+int RunTask(CThunder& engine, DownloadTask* task, const StallRule& stall) {
+  std::string why;
+  Ending ending = Drive(engine, task, stall, why);
+  const std::string target = Utf8(InFolder(task->saveDir, task->fileName));
+  if (ending == Ending::Complete) {
+    engine.StampFinish(task);
+    std::printf("complete: %s in %lld s\n", Utf8(InFolder(task->saveDir, engine.GetEngineFileName(task))).c_str(),
+                static_cast<long long>(task->elapsed));
+    engine.DeleteTask(task);
+    return 0;
+  }
+  if (ending == Ending::Interrupted) {
+    engine.RemoveTask(task);  // parked with its partial data, for the next run
+    std::printf("interrupted: %s is parked in downlist.json\n", target.c_str());
+    return 3;
+  }
+  CThunder::EngineFailure failure = engine.FailureOf(task);
+  if (why.empty()) why = failure.reason.empty() ? "the download library gave no reason" : Utf8(failure.reason);
+  TaskProgress progress;
+  bool nothingReceived = engine.QueryProgress(task, &progress) && progress.downloaded == 0;
+  if (failure.permanent && nothingReceived) {
+    // Parking it would only push a real partial download out of the parked list.
+    engine.DeleteTask(task);
+    std::printf("failed: %s; nothing was received, so the task is not parked\n", why.c_str());
+  } else {
+    engine.RemoveTask(task);
+    std::printf("failed: %s; %s is parked in downlist.json\n", why.c_str(), target.c_str());
+  }
+  return 1;
+}
+
 int Fetch(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   std::string machineDir = getenv("TARNVIK_MACHINE") ? getenv("TARNVIK_MACHINE") : "";
+  StallRule stall;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--machine" && i + 1 < args.size()) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      std::printf("usage: tarnvikctl %s\n", kUsage);
+      return 0;
+    }
+    bool valued = arg == "--machine" || arg == "--stall-seconds" || arg == "--restarts";
+    if (valued && i + 1 == args.size()) return Usage(arg + " needs a value");
+    if (arg == "--machine") {
       machineDir = args[++i];
+    } else if (arg == "--stall-seconds" || arg == "--restarts") {
+      auto count = CountArgument(args[++i], arg == "--restarts" ? 100 : 3600);
+      if (!count) return Usage(arg + " takes a whole number from 1 to " + (arg == "--restarts" ? "100" : "3600") +
+                               ", not '" + args[i] + "'");
+      (arg == "--restarts" ? stall.restarts : stall.seconds) = *count;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Usage("unknown option '" + arg + "'");
+    } else if (positional.size() == 2) {
+      return Usage("unexpected argument '" + arg + "'");
     } else {
-      positional.push_back(args[i]);
+      positional.push_back(arg);
     }
   }
-  if (positional.size() != 2 || machineDir.empty()) {
-    std::fprintf(stderr, "usage: tarnvikctl %s\n", kUsage);
-    return 2;
-  }
+  if (positional.size() != 2) return Usage(positional.empty() ? "missing URL and FOLDER" : "missing FOLDER");
+  if (machineDir.empty()) return Usage("no machine: give --machine DIR or set TARNVIK_MACHINE");
   const std::string& url = positional[0];
   const std::wstring folder = platform::Utf8ToWide(positional[1]);
   const std::string fileName = FileNameOf(url);
-  if (fileName.empty()) {
-    std::fprintf(stderr, "tarnvikctl fetch: no file name in '%s'\n", url.c_str());
-    return 2;
-  }
+  if (fileName.empty()) return Usage("no file name in the URL '" + url + "'");
 
   std::unique_ptr<sim::SimPlatform> machine;
   try {
     machine = std::make_unique<sim::SimPlatform>(machineDir);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "tarnvikctl fetch: %s\n", e.what());
-    return 2;
+    return Usage(e.what());
   }
   platform::ScopedPlatform installed(*machine);
   if (!machine->files().DirectoryExists(folder)) {
-    std::fprintf(stderr, "tarnvikctl fetch: folder '%s' does not exist on the machine\n", positional[1].c_str());
-    return 2;
+    return Usage("folder '" + positional[1] + "' does not exist on the machine");
   }
   // The download library finds the machine as a program on it does.
   setenv("TARNVIK_MACHINE", machine->folder().c_str(), 1);
@@ -129,28 +229,33 @@ int Fetch(const std::vector<std::string>& args) {
   sigaction(SIGTERM, &action, nullptr);
 
   CGlobalParam::Instance();
-  int result;
+  int result = 1;
   {
     std::shared_ptr<CThunder> engine = CThunder::Instance();
     engine->LoadTaskList();
-    DownloadTask* task = engine->CreateTask(platform::Utf8ToWide(fileName), folder, platform::Utf8ToWide(url));
-    if (task == nullptr || !engine->StartTask(task)) {
-      std::fprintf(stderr, "tarnvikctl fetch: the download engine refused the task\n");
-      result = 1;
+    const std::wstring wideUrl = platform::Utf8ToWide(url);
+    DownloadTask* parked = engine->FindParkedByUrl(wideUrl);
+    if (parked != nullptr && !SameFolder(parked->saveDir, folder)) {
+      // The parked task resumes only where its partial data is; it is left as it was.
+      std::fprintf(stderr,
+                   "tarnvikctl fetch: refused: a parked download of this URL is in %s (%.0f%% done); fetch it "
+                   "into %s to resume it there\n",
+                   Utf8(InFolder(parked->saveDir, parked->fileName)).c_str(), parked->fraction * 100.0,
+                   Utf8(parked->saveDir).c_str());
     } else {
-      result = Drive(*engine, task);
-      if (result == 0) {
-        engine->StampFinish(task);
-        std::wstring path = folder;
-        if (path.back() != L'\\') path += L'\\';
-        path += engine->GetEngineFileName(task);
-        std::printf("complete: %s in %lld s\n", platform::WideToUtf8(path).c_str(),
-                    static_cast<long long>(task->elapsed));
-        engine->DeleteTask(task);
+      if (parked != nullptr) {
+        std::printf("resuming the parked download %s\n", Utf8(InFolder(parked->saveDir, parked->fileName)).c_str());
+      }
+      DownloadTask* task = engine->CreateTask(platform::Utf8ToWide(fileName), folder, wideUrl);
+      if (task == nullptr) {
+        std::fprintf(stderr, "tarnvikctl fetch: the download engine refused the task: %s\n",
+                     Utf8(engine->FailureOf(nullptr).reason).c_str());
+      } else if (!engine->StartTask(task)) {
+        std::fprintf(stderr, "tarnvikctl fetch: the download engine did not start the task: %s\n",
+                     Utf8(engine->FailureOf(task).reason).c_str());
+        engine->DeleteTask(task);  // its partial data belongs to the task that holds it
       } else {
-        engine->RemoveTask(task);  // parked with its partial data, for the next run
-        std::puts(result == 3 ? "interrupted: the task is parked in downlist.json"
-                              : "failed: the task is parked in downlist.json");
+        result = RunTask(*engine, task, stall);
       }
     }
   }

@@ -1,4 +1,9 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -64,6 +69,24 @@ bool SimFiles::RemoveFile(const std::wstring& path) {
   std::error_code ec;
   if (!host || !fs::is_regular_file(*host, ec)) return false;
   return fs::remove(*host, ec);
+}
+
+std::shared_ptr<void> SimFiles::LockFile(const std::wstring& path) {
+  auto host = machine_.MapPath(path);
+  if (!host) return nullptr;
+  int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return nullptr;
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(fd);
+      return nullptr;
+    }
+  }
+  // Closing the file releases the lock.
+  return std::shared_ptr<void>(new int(fd), [](void* held) {
+    ::close(*static_cast<int*>(held));
+    delete static_cast<int*>(held);
+  });
 }
 
 std::optional<std::vector<platform::DirectoryEntry>> SimFiles::ListDirectory(const std::wstring& path) {

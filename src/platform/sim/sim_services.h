@@ -24,6 +24,7 @@ class SimFiles : public platform::Files {
   bool FileExists(const std::wstring& path) override;
   bool WriteFile(const std::wstring& path, const std::string& bytes) override;
   bool RemoveFile(const std::wstring& path) override;
+  std::shared_ptr<void> LockFile(const std::wstring& path) override;
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::wstring& path) override;
   std::optional<platform::DiskFreeSpace> QueryDiskFreeSpace(const std::wstring& path) override;
   std::optional<platform::VolumeInformation> QueryVolumeInformation(const std::wstring& root, uint32_t labelChars,
