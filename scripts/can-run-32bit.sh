@@ -9,7 +9,7 @@ if [ "${1:-}" = -h ] || [ "${1:-}" = --help ]; then
 fi
 loader=/usr/lib/wine/wine
 if [ "${TARNVIK_NO_32BIT:-}" = 1 ]; then
-  echo "TARNVIK_NO_32BIT=1 is set"
+  echo "TARNVIK_NO_32BIT=1 says this machine cannot run 32-bit programs"
   exit 1
 fi
 if [ ! -x "$loader" ]; then

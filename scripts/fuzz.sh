@@ -70,7 +70,8 @@ for t in "${targets[@]}"; do
     echo "fuzz $t: passed, $(ls "$seeds" | wc -l) seeds and ${seconds} s of fuzzing, corpus of $(ls "$corpus" | wc -l)"
   else
     tail -n 30 "$log"
-    echo "fuzz $t: FAILED, the input is saved in $crashes/ (log $log)"
+    input=$(grep -o 'Test unit written to .*' "$log" | tail -n 1 | cut -d' ' -f5)
+    echo "fuzz $t: FAILED on the input saved as ${input:-(none: see the log)} (log $log)"
     failed+=("$t")
   fi
 done

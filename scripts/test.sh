@@ -12,6 +12,7 @@ if [ "${1:-}" = -h ] || [ "${1:-}" = --help ]; then
   echo "                          TARNVIK_FUZZ_SECONDS=N: fuzz each target N seconds, default 5)"
   exit 0
 fi
+[ $# -eq 0 ] || { echo "test: takes no arguments, got '$*' (see --help)" >&2; exit 2; }
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -20,13 +21,13 @@ summary=()
 failed=0
 declare -A outcome
 
-record() {  # name, what, result, seconds
+record() {  # name, what, outcome (passed, FAILED, not run), why (or ""), seconds
   outcome[$1]=$3
   local line
-  line=$(printf '%-14s %-8s %5s s  %s' "$1" "${3%%:*}" "$4" "$2")
-  [[ $3 == "not run:"* ]] && line+=" (${3#not run: })"
+  line=$(printf '%-14s %-8s %5s s  %s' "$1" "$3" "$5" "$2")
+  [ -n "$4" ] && line+=" ($4)"
   summary+=("$line")
-  echo "stage $1: $2: $3 ($4 s)"
+  echo "stage $1: $2: $3${4:+ ($4)} in $5 s"
 }
 
 # Runs one stage unless a stage it needs did not pass.
@@ -35,16 +36,16 @@ stage() {  # name, what, needed stages (space separated), command...
   shift 3
   for need in $needs; do
     if [ "${outcome[$need]:-}" != passed ]; then
-      record "$name" "$what" "not run: stage $need did not pass" 0
+      record "$name" "$what" "not run" "stage $need did not pass" 0
       return
     fi
   done
   echo "== stage $name: $what"
   local start=$SECONDS
   if "$@"; then
-    record "$name" "$what" passed $((SECONDS - start))
+    record "$name" "$what" passed "" $((SECONDS - start))
   else
-    record "$name" "$what" "FAILED with status $?" $((SECONDS - start))
+    record "$name" "$what" FAILED "exit status $?" $((SECONDS - start))
     failed=$((failed + 1))
   fi
 }
@@ -63,7 +64,7 @@ stage wine-x86_64 "scripts/test-windows.sh test win64" windows-build bash script
 if reason=$(bash scripts/can-run-32bit.sh); then
   stage wine-i686 "scripts/test-windows.sh test win32" windows-build bash scripts/test-windows.sh test win32
 else
-  record wine-i686 "scripts/test-windows.sh test win32" "not run: $reason" 0
+  record wine-i686 "scripts/test-windows.sh test win32" "not run" "$reason" 0
 fi
 
 echo
