@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libcpp-httplib-dev libpugixml-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev libx11-dev libgif-dev fonts-wqy-microhei xvfb xdotool
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386
+  clang libclang-rt-14-dev
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

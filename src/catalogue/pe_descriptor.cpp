@@ -41,8 +41,11 @@ bool SavePeDescriptor(const PeEntry& pe) {
 
 bool LoadPeDescriptor(PeEntry& pe) {
   auto text = platform::Current().files().ReadFile(DescriptorPath());
-  if (!text) return false;
-  std::optional<Json::Value> root = ParseJsonObject(*text);
+  return text && ReadPeDescriptor(*text, pe);
+}
+
+bool ReadPeDescriptor(const std::string& text, PeEntry& pe) {
+  std::optional<Json::Value> root = ParseJsonObject(text);
   if (!root || root->empty()) return false;
   pe = PeEntry{};
   pe.fileName = LocalToWide(TextOf(*root, "sFileName"));

@@ -39,9 +39,16 @@ TEST(MachineConfig, MissingFileNamesTheFile) {
 }
 
 TEST(MachineConfig, MalformedJsonIsRefused) {
-  for (const char* text : {"", "{", "{\"windows\": }", "[1, 2]", "{\"a\": 1} // comment"}) {
-    std::string error = LoadError(std::string(text));
-    EXPECT_NE(error.find("machine.json"), std::string::npos) << text << ": " << error;
+  // Nested past the reader's depth limit, which jsoncpp answers by throwing.
+  std::string deepArray = std::string(1001, '[') + std::string(1001, ']');
+  std::string deepObject;
+  for (int i = 0; i < 1001; ++i) deepObject += "{\"a\":";
+  deepObject += "1" + std::string(1001, '}');
+  for (const std::string& text :
+       {std::string(), std::string("{"), std::string("{\"windows\": }"), std::string("[1, 2]"),
+        std::string("{\"a\": 1} // comment"), deepArray, deepObject}) {
+    std::string error = LoadError(text);
+    EXPECT_NE(error.find("machine.json: "), std::string::npos) << text.substr(0, 40) << ": " << error;
   }
 }
 
@@ -73,6 +80,12 @@ TEST(MachineConfig, EachProblemNamesItsField) {
        "repeats the letter"},
       {"disks[0].partitions[0].sizeBytes", [](Json::Value& m) { m["disks"][0]["partitions"][0]["sizeBytes"] = -5; },
        "must not be negative"},
+      {"disks[0].partitions[0].sizeBytes",
+       [](Json::Value& m) {
+         m["disks"][0]["partitions"][0]["offsetBytes"] = Json::Int64(INT64_MAX - 10);
+         m["disks"][0]["partitions"][0]["sizeBytes"] = 11;
+       },
+       "passes the largest byte offset"},
       {"disks[0].partitions[0].letter", [](Json::Value& m) { m["disks"][0]["partitions"][0]["letter"] = "CD"; },
        "one drive letter"},
       {"fileVersions.D:\\Tarnvik\\Tarnvik.exe",

@@ -157,6 +157,11 @@ Partition ParsePartition(const Reader& r, const Json::Value& v, const std::strin
   p.sizeBytes = r.NonNegative(r.Require(v, where, "sizeBytes"), Reader::Join(where, "sizeBytes"));
   p.offsetBytes = defaultOffset;
   if (auto* o = r.Optional(v, "offsetBytes")) p.offsetBytes = r.NonNegative(*o, Reader::Join(where, "offsetBytes"));
+  // The end of a partition places the next one; it must stay a byte offset.
+  if (p.sizeBytes > INT64_MAX - p.offsetBytes) {
+    r.Fail(Reader::Join(where, "sizeBytes"), "added to the offset " + std::to_string(p.offsetBytes) +
+                                                 " passes the largest byte offset, 9223372036854775807");
+  }
   p.type = "basic";
   if (auto* o = r.Optional(v, "type")) {
     p.type = r.Choice(*o, Reader::Join(where, "type"), {"basic", "efi", "msr", "recovery", "hidden"});
