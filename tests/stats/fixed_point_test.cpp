@@ -13,6 +13,7 @@
 #include "app/global_param.h"
 #include "app/text_helpers.h"
 #include "services/local_service.h"
+#include "stats/device_identity.h"
 #include "stats/fixed_points.h"
 #include "stats/payload_cipher.h"
 #include "stats/point_identity.h"
@@ -129,7 +130,10 @@ class HoldingServer {
 
 class ReporterTest : public testing::Test {
  protected:
-  void SetUp() override { ResetProcessState(); }
+  void SetUp() override {
+    ResetProcessState();
+    CGlobalParam::SetDeviceIdentitySource(&GetMacAddress);
+  }
   void TearDown() override { ResetProcessState(); }
   static void ResetProcessState() {
     CGlobalParam::Release();
