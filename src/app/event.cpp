@@ -1,6 +1,6 @@
 #include "app/event.h"
 
-Event::Event(Mode mode, bool initiallySet) : mode_(mode), set_(initiallySet) {}
+Event::Event(Mode mode, bool initiallySet, WaitClock& clock) : mode_(mode), clock_(clock), set_(initiallySet) {}
 
 void Event::Set() {
   {
@@ -30,7 +30,7 @@ bool Event::WaitUnless(std::optional<std::chrono::milliseconds> timeout,
   std::unique_lock lock(mutex_);
   auto ready = [&] { return set_ || giveUp(); };
   if (timeout) {
-    changed_.wait_for(lock, *timeout, ready);
+    clock_.WaitUntil(changed_, lock, clock_.Now() + *timeout, ready);
   } else {
     changed_.wait(lock, ready);
   }

@@ -1,7 +1,7 @@
 #pragma once
 // A signalled/unsignalled flag that threads wait on. A manual-reset event stays set until
 // Reset() and releases every waiter; an auto-reset event releases one waiter and clears
-// itself as that waiter returns.
+// itself as that waiter returns. Timed waits run on the event's clock.
 
 #include <chrono>
 #include <condition_variable>
@@ -9,11 +9,13 @@
 #include <mutex>
 #include <optional>
 
+#include "app/wait_clock.h"
+
 class Event {
  public:
   enum class Mode { ManualReset, AutoReset };
 
-  explicit Event(Mode mode, bool initiallySet = false);
+  explicit Event(Mode mode, bool initiallySet = false, WaitClock& clock = SteadyWaitClock());
   Event(const Event&) = delete;
   Event& operator=(const Event&) = delete;
 
@@ -34,6 +36,7 @@ class Event {
 
  private:
   const Mode mode_;
+  WaitClock& clock_;
   std::mutex mutex_;
   std::condition_variable changed_;
   bool set_;

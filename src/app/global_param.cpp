@@ -7,13 +7,17 @@
 #include "app/text_helpers.h"
 #include "app/volume_location.h"
 #include "platform/platform.h"
-#include "stats/device_identity.h"
 
 namespace {
 
 std::shared_ptr<CGlobalParam>& Singleton() {
   static std::shared_ptr<CGlobalParam> instance;
   return instance;
+}
+
+CGlobalParam::DeviceIdentitySource& IdentitySource() {
+  static CGlobalParam::DeviceIdentitySource source = nullptr;
+  return source;
 }
 
 // GetSystemDirectoryW and GetModuleFileNameW fill buffers of this many characters.
@@ -53,10 +57,12 @@ std::shared_ptr<CGlobalParam> CGlobalParam::Instance() {
 
 void CGlobalParam::Release() { Singleton().reset(); }
 
+void CGlobalParam::SetDeviceIdentitySource(DeviceIdentitySource source) { IdentitySource() = source; }
+
 CGlobalParam::CGlobalParam() {
   platform::System& system = platform::Current().system();
 
-  deviceId = LocalToWide(GetMacAddress());
+  if (DeviceIdentitySource source = IdentitySource()) deviceId = LocalToWide(source());
 
   std::wstring systemDirectory = FitPathBuffer(system.SystemDirectory());
   boost::algorithm::trim(systemDirectory);

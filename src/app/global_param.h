@@ -28,6 +28,12 @@ class CGlobalParam {
   // machine).
   static void Release();
 
+  // Where deviceId comes from. The identity is the statistics code's to compute, which
+  // sits above this core: the program entry (a tool, a test) names that function before
+  // the parameters are first built. Without one the identity stays empty.
+  using DeviceIdentitySource = std::string (*)();
+  static void SetDeviceIdentitySource(DeviceIdentitySource source);
+
   // Builds the parameters from the current platform: folders resolved and created,
   // test switches read, identity computed.
   CGlobalParam();

@@ -7,6 +7,8 @@
 #include "app/log.h"
 #include "skin/window_registry.h"
 
+CThreadBase::CThreadBase(WaitClock& clock) : clock_(clock) {}
+
 bool CThreadBase::Start() {
   if (thread.joinable()) return false;
   // Set before the thread exists, so that a poll right after Start() cannot mistake a
@@ -62,7 +64,7 @@ void CThreadBase::StopThread(std::chrono::milliseconds wait) {
   if (!thread.joinable()) return;
   if (IsSuspended()) {
     Resume();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    clock_.Sleep(std::chrono::milliseconds(100));
   }
   if (!WaitForBody(wait)) {
     LogLine("worker did not stop within " + std::to_string(wait.count()) +
@@ -78,11 +80,11 @@ bool CThreadBase::WaitForBody(std::chrono::milliseconds wait) {
   // The owner is often the window thread the worker sends its messages to, and it handles
   // none while it waits here: give up the worker's pending sends, again and again, so a
   // worker inside SendMessage can still end.
-  const auto deadline = std::chrono::steady_clock::now() + wait;
+  const auto deadline = clock_.Now() + wait;
   const auto slice = std::chrono::milliseconds(10);
   for (;;) {
     DuiLib::CancelSendsFrom(thread.get_id());
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock_.Now());
     if (left <= std::chrono::milliseconds::zero()) return finished.Wait(std::chrono::milliseconds::zero());
     if (finished.Wait(std::min(left, slice))) return true;
   }
@@ -91,7 +93,7 @@ bool CThreadBase::WaitForBody(std::chrono::milliseconds wait) {
 bool CThreadBase::SleepOrStop(std::chrono::milliseconds duration) {
   std::unique_lock lock(stateMutex);
   ParkWhileSuspended(lock);
-  stateChanged.wait_for(lock, duration, [this] { return stopRequested.load(); });
+  clock_.WaitUntil(stateChanged, lock, clock_.Now() + duration, [this] { return stopRequested.load(); });
   return !stopRequested;
 }
 

@@ -38,6 +38,9 @@
 // Start(), Suspend(), Resume() and the destructor belong to the owner's thread; the
 // primitives belong to the worker's thread and any helper threads the body starts.
 // StopThread() is never called from the worker's own thread.
+//
+// Every timed wait of the base and its primitives runs on the worker's clock: the steady
+// clock unless the worker was given another (a test that drives the time).
 
 #include <atomic>
 #include <chrono>
@@ -47,11 +50,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/wait_clock.h"
 #include "app/event.h"
 
 class CThreadBase {
  public:
-  CThreadBase() = default;
+  explicit CThreadBase(WaitClock& clock = SteadyWaitClock());
   CThreadBase(const CThreadBase&) = delete;
   CThreadBase& operator=(const CThreadBase&) = delete;
 
@@ -99,12 +103,13 @@ class CThreadBase {
   bool WaitForBody(std::chrono::milliseconds wait);
   void ParkWhileSuspended(std::unique_lock<std::mutex>& lock);
 
+  WaitClock& clock_;
   std::atomic<bool> running{false};
   std::thread thread;
   bool suspended = false;  // under stateMutex
 
   std::atomic<bool> stopRequested{false};
-  Event finished{Event::Mode::ManualReset};
+  Event finished{Event::Mode::ManualReset, false, clock_};
   mutable std::mutex stateMutex;
   std::condition_variable stateChanged;
   std::vector<Event*> eventsWaitedOn;  // under stateMutex; woken by RequestStop()

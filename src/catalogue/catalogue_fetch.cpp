@@ -1,5 +1,3 @@
-#include <memory>
-
 #include "app/global_param.h"
 #include "app/log.h"
 #include "app/post_form.h"
@@ -8,20 +6,19 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/json_object.h"
 #include "platform/platform.h"
-#include "reinstall/reinstall_controller.h"
 #include "stats/payload_cipher.h"
 
 std::string CatalogueUrl() { return ServiceBase() + "/api/os-list"; }
 
-void FetchCatalogue(ReinstallController& controller, const std::function<bool()>& shouldStop) {
-  std::shared_ptr<CGlobalParam> params = CGlobalParam::Instance();
+CatalogueResult FetchCatalogue(const CatalogueMachine& machine, const std::wstring& channel, bool networkOk,
+                               const PeEntry& previousPe, const std::function<bool()>& shouldStop) {
   platform::Files& files = platform::Current().files();
-  const std::wstring cachePath = params->cacheDir + L"os.json";
+  const std::wstring cachePath = CGlobalParam::Instance()->cacheDir + L"os.json";
 
   std::string text;
-  if (controller.networkOk) {
+  if (networkOk) {
     // The Base64 text goes into the form body as it is, without URL encoding.
-    std::string body = "channel=" + EncryptString(WideToLocal(params->channel), kStatsKey);
+    std::string body = "channel=" + EncryptString(WideToLocal(channel), kStatsKey);
     PostForm post;
     post.shouldStop = shouldStop;
     std::string response;
@@ -34,6 +31,7 @@ void FetchCatalogue(ReinstallController& controller, const std::function<bool()>
   } else {
     text = files.ReadFile(cachePath).value_or("");
   }
-  ParseCatalogue(controller, text);
+  CatalogueResult result = ParseCatalogue(machine, text, previousPe);
   LogLine(WideToLocal(L"获取镜像列表!"));
+  return result;
 }

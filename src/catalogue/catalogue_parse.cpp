@@ -3,14 +3,12 @@
 #include <memory>
 #include <optional>
 
-#include "app/global_param.h"
 #include "app/text_helpers.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_order.h"
 #include "catalogue/contains_no_case.h"
 #include "catalogue/decimal_text.h"
 #include "catalogue/json_object.h"
-#include "reinstall/reinstall_controller.h"
 
 namespace {
 
@@ -90,16 +88,18 @@ void ReadPeRow(const Json::Value& root, PeEntry& pe) {
 
 }  // namespace
 
-void ParseCatalogue(ReinstallController& controller, const std::string& text) {
-  const bool uefiFilter = ContainsNoCase(controller.bootModeText, L"UEFI");
-  controller.osList.clear();
+CatalogueResult ParseCatalogue(const CatalogueMachine& machine, const std::string& text, const PeEntry& previousPe) {
+  const bool uefiFilter = ContainsNoCase(machine.bootModeText, L"UEFI");
+  CatalogueResult result;
+  result.peEntry = previousPe;
 
   std::optional<Json::Value> root = ParseJsonObject(text.substr(0, text.find('\xFF')));
-  if (!root) return;
+  if (!root) return result;
 
   for (const auto& [number, entry] : EntriesBelow(*root, EntryCount(*root))) {
-    if (auto image = ReadEntry(*entry, uefiFilter)) controller.osList.push_back(std::move(image));
+    if (auto image = ReadEntry(*entry, uefiFilter)) result.osList.push_back(std::move(image));
   }
-  OrderCatalogue(controller.osList, controller.machineText, CGlobalParam::Instance()->osBits);
-  ReadPeRow(*root, controller.peEntry);
+  OrderCatalogue(result.osList, machine.machineText, machine.osBits);
+  ReadPeRow(*root, result.peEntry);
+  return result;
 }

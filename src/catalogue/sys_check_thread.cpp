@@ -1,11 +1,11 @@
 #include "catalogue/sys_check_thread.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "app/global_param.h"
 #include "app/text_helpers.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/check_findings.h"
 #include "catalogue/check_page.h"
 #include "catalogue/contains_no_case.h"
 #include "catalogue/image_scan.h"
@@ -14,13 +14,14 @@
 #include "catalogue/pe_descriptor.h"
 #include "catalogue/windows_version.h"
 #include "platform/platform.h"
-#include "reinstall/reinstall_controller.h"
 #include "usbmaker/disk_inventory.h"
 #include "usbmaker/system_drive.h"
 
 using namespace std::chrono_literals;
 
-CSysCheckThread::CSysCheckThread(ReinstallController& controller) : controller_(controller) {}
+CSysCheckThread::CSysCheckThread(ICheckPage& page, ICheckFindings& findings, const PeEntry& previousPe,
+                                 std::chrono::milliseconds tick)
+    : page_(page), findings_(findings), tick_(tick), pe_(previousPe) {}
 
 CSysCheckThread::~CSysCheckThread() {
   RequestStop();
@@ -29,9 +30,9 @@ CSysCheckThread::~CSysCheckThread() {
 
 bool CSysCheckThread::TickWhileAtMost(int limit) {
   while (progress_ <= limit) {
-    if (StopRequested() || !SleepOrStop(20ms)) return false;
+    if (StopRequested() || !SleepOrStop(tick_)) return false;
     ++progress_;
-    controller_.checkPage->SetProgress(std::clamp(progress_, 0, 100));
+    page_.SetProgress(std::clamp(progress_, 0, 100));
   }
   return true;
 }
@@ -41,33 +42,36 @@ void CSysCheckThread::CheckBootMode() {
   std::wstring bootMode;
   if (GetPartitionLocation(SystemDirectoryDrive(), location)) bootMode = location.isGpt ? L"UEFI" : L"MBR";
   auto params = CGlobalParam::Instance();
-  controller_.bootModeText = bootMode;
+  machine_.bootModeText = bootMode;
+  findings_.BootModeFound(bootMode);
   params->bootMode = bootMode;
   params->isUefi = ContainsNoCase(bootMode, L"UEFI");
   if (bootMode.empty()) {
-    controller_.checkPage->HardwareResult(L"未知启动方式", false);
+    page_.HardwareResult(L"未知启动方式", false);
   } else {
-    controller_.checkPage->HardwareResult(bootMode + L" 启动", true);
+    page_.HardwareResult(bootMode + L" 启动", true);
   }
 }
 
 void CSysCheckThread::CheckMemory() {
   int64_t memory = QueryInstalledMemory();
   CGlobalParam::Instance()->totalMemory = memory;
-  controller_.checkPage->MemoryResult(std::max<int64_t>(memory, 0));
+  page_.MemoryResult(std::max<int64_t>(memory, 0));
 }
 
 void CSysCheckThread::CheckSystem() {
   auto params = CGlobalParam::Instance();
   std::wstring machineText = CurrentOsLabel() + L" " + EditionName();
-  controller_.machineText = machineText;
+  machine_.machineText = machineText;
+  machine_.osBits = RunsUnderWow64() ? 64 : 32;
+  findings_.MachineFound(machineText);
   params->osName = machineText;
-  params->osBits = RunsUnderWow64() ? 64 : 32;
-  controller_.checkPage->SoftwareResult(machineText);
+  params->osBits = machine_.osBits;
+  page_.SoftwareResult(machineText);
 }
 
 void CSysCheckThread::Run() {
-  ICheckPage& page = *controller_.checkPage;
+  ICheckPage& page = page_;
   page.ItemChecking(ICheckPage::Item::Hardware);
 
   if (!TickWhileAtMost(20)) return;
@@ -82,19 +86,24 @@ void CSysCheckThread::Run() {
   if (!TickWhileAtMost(60)) return;
   CheckSystem();
   page.ItemChecking(ICheckPage::Item::Network);
-  controller_.networkOk = platform::Current().network().CheckConnection(LocalToWide(CatalogueUrl()));
+  networkOk_ = platform::Current().network().CheckConnection(LocalToWide(CatalogueUrl()));
+  findings_.NetworkFound(networkOk_);
 
   if (!TickWhileAtMost(80)) return;
-  page.NetworkResult(controller_.networkOk);
+  page.NetworkResult(networkOk_);
 
   if (!TickWhileAtMost(90)) return;
-  FetchCatalogue(controller_, [this] { return StopRequested(); });
-  MarkDownloadedImages(controller_.osList, CGlobalParam::Instance()->imageDir);
+  CatalogueResult catalogue = FetchCatalogue(machine_, CGlobalParam::Instance()->channel, networkOk_, pe_,
+                                             [this] { return StopRequested(); });
+  MarkDownloadedImages(catalogue.osList, CGlobalParam::Instance()->imageDir);
+  pe_ = catalogue.peEntry;
+  findings_.CatalogueFound(std::move(catalogue));
 
   if (!TickWhileAtMost(95)) return;
-  ReconcilePeDescriptor(controller_.peEntry);
+  ReconcilePeDescriptor(pe_);
+  findings_.PeEntryReconciled(pe_);
 
   if (!TickWhileAtMost(100)) return;
-  page.Recommendation(RecommendLabel(controller_.machineText));
+  page.Recommendation(RecommendLabel(machine_.machineText));
   page.EndCheck();
 }

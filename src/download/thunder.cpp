@@ -108,7 +108,7 @@ std::optional<XlTaskInfo> CThunder::Query(const DownloadTask& task) {
 
 float CThunder::StopAndWait(const DownloadTask& task) {
   xl_.stopTask(task.handle);
-  auto deadline = std::chrono::steady_clock::now() + kStopWaitLimit;
+  auto deadline = std::chrono::steady_clock::now() + stopWaitLimit_;
   XlTaskInfo info;
   for (;;) {
     PresetTaskInfo(info);  // a query that fills nothing leaves the preset stopped state
@@ -121,6 +121,11 @@ float CThunder::StopAndWait(const DownloadTask& task) {
     std::this_thread::sleep_for(kStopPollInterval);
   }
   return info.fraction;
+}
+
+void CThunder::SetStopWaitLimit(std::chrono::milliseconds limit) {
+  std::lock_guard guard(lock_);
+  stopWaitLimit_ = limit;
 }
 
 DownloadTask* CThunder::CreateTask(const std::wstring& fileName, const std::wstring& saveDir,

@@ -61,6 +61,8 @@ class CThunder {
 
   // A task that has not stopped after this long counts as stopped.
   static constexpr std::chrono::milliseconds kStopWaitLimit{5000};
+  // Replaces kStopWaitLimit for this engine (tests shorten it).
+  void SetStopWaitLimit(std::chrono::milliseconds limit);
 
  private:
   using TaskList = std::list<std::unique_ptr<DownloadTask>>;
@@ -88,4 +90,5 @@ class CThunder {
   std::optional<platform::ModuleHandle> library_;
   XlEntryPoints xl_;
   bool initialised_ = false;
+  std::chrono::milliseconds stopWaitLimit_ = kStopWaitLimit;
 };

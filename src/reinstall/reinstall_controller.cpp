@@ -1,7 +1,6 @@
 #include "reinstall/reinstall_controller.h"
 
 #include "catalogue/check_page.h"
-#include "catalogue/sys_check_thread.h"
 
 ReinstallController::ReinstallController() = default;
 
@@ -15,7 +14,20 @@ bool ReinstallController::StartSystemCheck() {
   if (checkPage == nullptr) return false;
   checkPage->BeginCheck();
   checkWorker.reset();
-  checkWorker = std::make_unique<CSysCheckThread>(*this);
+  checkWorker = std::make_unique<CSysCheckThread>(*checkPage, static_cast<ICheckFindings&>(*this), peEntry, checkTick);
   checkWorker->Start();
   return true;
 }
+
+void ReinstallController::BootModeFound(const std::wstring& text) { bootModeText = text; }
+
+void ReinstallController::MachineFound(const std::wstring& text) { machineText = text; }
+
+void ReinstallController::NetworkFound(bool ok) { networkOk = ok; }
+
+void ReinstallController::CatalogueFound(CatalogueResult catalogue) {
+  osList = std::move(catalogue.osList);
+  peEntry = catalogue.peEntry;
+}
+
+void ReinstallController::PeEntryReconciled(const PeEntry& pe) { peEntry = pe; }

@@ -2,19 +2,21 @@
 // The reinstall wizard's state, shared by the reinstall pages and workers: so far the
 // system check's results, the catalogue and the check worker.
 
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "catalogue/check_findings.h"
 #include "catalogue/os_list.h"
+#include "catalogue/sys_check_thread.h"
 
-class CSysCheckThread;
 class ICheckPage;
 
-class ReinstallController {
+class ReinstallController : private ICheckFindings {
  public:
   ReinstallController();
   // Stops the check worker before the list it writes goes.
-  ~ReinstallController();
+  ~ReinstallController() override;
   ReinstallController(const ReinstallController&) = delete;
   ReinstallController& operator=(const ReinstallController&) = delete;
 
@@ -29,4 +31,13 @@ class ReinstallController {
   OsList osList;
   PeEntry peEntry;
   ICheckPage* checkPage = nullptr;  // set by the pages; not owned
+  std::chrono::milliseconds checkTick = CSysCheckThread::kTick;  // tests shorten it
+
+ private:
+  // What the check worker finds, stored as it arrives.
+  void BootModeFound(const std::wstring& text) override;
+  void MachineFound(const std::wstring& text) override;
+  void NetworkFound(bool ok) override;
+  void CatalogueFound(CatalogueResult catalogue) override;
+  void PeEntryReconciled(const PeEntry& pe) override;
 };

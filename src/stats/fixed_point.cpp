@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kTries = 3;
-constexpr std::chrono::milliseconds kStopWait{1000};
 
 std::mutex& SingletonLock() {
   static std::mutex lock;
@@ -45,12 +44,12 @@ void CFixedPoint::Shutdown(std::chrono::milliseconds wait) {
   if (reporter) reporter->FinishReporting(wait);
 }
 
-CFixedPoint::CFixedPoint() = default;
+CFixedPoint::CFixedPoint(std::chrono::milliseconds stopWait) : stopWait_(stopWait) {}
 
 CFixedPoint::~CFixedPoint() {
   PushQuitMarker();
   workEvent.Set();
-  StopThread(kStopWait);
+  StopThread(stopWait_);
 }
 
 void CFixedPoint::Push(std::unique_ptr<FixedPointBase> point) {

@@ -18,6 +18,8 @@ class CFixedPoint : public CThreadBase {
  public:
   // How long the program entry waits at exit for the queue to drain.
   static constexpr std::chrono::milliseconds kExitWait{10000};
+  // How long deletion lets the thread finish its drain before stopping it.
+  static constexpr std::chrono::milliseconds kStopWait{1000};
 
   // The program's reporter, built and started on first use.
   static std::shared_ptr<CFixedPoint> Instance();
@@ -25,10 +27,11 @@ class CFixedPoint : public CThreadBase {
   // queued, then ends it. Points still queued after that are lost.
   static void Shutdown(std::chrono::milliseconds wait = kExitWait);
 
-  // A reporter of its own, not started (tests; the program uses Instance()).
-  CFixedPoint();
-  // Pushes the quit marker and gives the thread 1000 ms to finish its drain, then stops it
-  // (a send in progress is aborted); points still queued are deleted.
+  // A reporter of its own, not started (tests; the program uses Instance()), whose
+  // deletion waits `stopWait`.
+  explicit CFixedPoint(std::chrono::milliseconds stopWait = kStopWait);
+  // Pushes the quit marker and gives the thread the stop wait to finish its drain, then
+  // stops it (a send in progress is aborted); points still queued are deleted.
   ~CFixedPoint() override;
 
   // Appends a point to the queue without waking the reporter; a null point is dropped.
@@ -58,6 +61,7 @@ class CFixedPoint : public CThreadBase {
   std::optional<QueueItem> TakeHead();
   void Send(const FixedPointBase& point);
 
+  const std::chrono::milliseconds stopWait_;
   std::deque<QueueItem> queue;
   std::mutex queueLock;
 };

@@ -7,8 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include "support/manual_wait_clock.h"
+
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using testing_support::ManualWaitClock;
 
 namespace {
 
@@ -37,7 +39,8 @@ TEST_P(EventResetTest, InitiallySetEventReleasesAWaiter) {
 }
 
 TEST_P(EventResetTest, OneSetReleasesOneOrAllWaiters) {
-  Event event(GetParam().mode);
+  ManualWaitClock clock;
+  Event event(GetParam().mode, false, clock);
   std::atomic<int> released{0};
   std::vector<std::thread> waiters;
   for (int i = 0; i < 2; ++i) {
@@ -45,8 +48,14 @@ TEST_P(EventResetTest, OneSetReleasesOneOrAllWaiters) {
       if (event.Wait(1500ms)) ++released;
     });
   }
-  std::this_thread::sleep_for(50ms);  // let both block
+  ASSERT_TRUE(clock.WaitersBecome(2));  // both block
   event.Set();
+  // Those the set releases return while the clock stands still; the rest time out.
+  const int expected = GetParam().secondWaitSucceeds ? 2 : 1;
+  for (int i = 0; i < 5000 && released < expected; ++i) std::this_thread::sleep_for(1ms);
+  std::this_thread::sleep_for(20ms);  // time enough for a second release that should not come
+  EXPECT_EQ(released, expected);
+  clock.Advance(1500ms);
   for (auto& waiter : waiters) waiter.join();
   EXPECT_EQ(released, GetParam().secondWaitSucceeds ? 2 : 1);
 }
@@ -56,11 +65,25 @@ INSTANTIATE_TEST_SUITE_P(Modes, EventResetTest,
                                          ResetCase{"Auto", Event::Mode::AutoReset, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(EventTest, WaitOnUnsetEventTimesOutAfterTheTimeout) {
-  Event event(Event::Mode::ManualReset);
-  auto begin = Clock::now();
-  EXPECT_FALSE(event.Wait(100ms));
-  EXPECT_GE(Clock::now() - begin, 100ms);
+TEST(EventTest, WaitOnUnsetEventTimesOutWhenItsClockReachesTheTimeout) {
+  ManualWaitClock clock;
+  Event event(Event::Mode::ManualReset, false, clock);
+  std::atomic<bool> returned{false};
+  std::atomic<bool> result{true};
+  std::chrono::milliseconds returnedAt{};
+  std::thread waiter([&] {
+    result = event.Wait(100ms);
+    returnedAt = clock.Elapsed();
+    returned = true;
+  });
+  ASSERT_TRUE(clock.WaitersBecome(1));
+  clock.Advance(99ms);
+  std::this_thread::sleep_for(20ms);  // time enough for a wait that ends early to end
+  EXPECT_FALSE(returned) << "timed out before its clock reached the timeout";
+  clock.Advance(1ms);
+  waiter.join();
+  EXPECT_FALSE(result);
+  EXPECT_EQ(returnedAt, 100ms);
 }
 
 TEST(EventTest, SetFromAnotherThreadReleasesAnUnlimitedWait) {

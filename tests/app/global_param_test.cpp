@@ -46,6 +46,23 @@ TEST(GlobalParam, DefaultsWithoutSwitchesOrVersion) {
   EXPECT_EQ(params.MeanDownloadSpeed(), 0);
 }
 
+// The identity is computed by whoever the program entry names, once, when the parameters
+// are built.
+TEST(GlobalParam, DeviceIdComesFromTheNamedSource) {
+  TempMachine m;
+  static int calls = 0;
+  CGlobalParam::SetDeviceIdentitySource([] {
+    ++calls;
+    return std::string("1C-69-7A-0E-44-B2");
+  });
+  CGlobalParam params;
+  EXPECT_EQ(params.deviceId, L"1C-69-7A-0E-44-B2");
+  EXPECT_EQ(calls, 1);
+  CGlobalParam::SetDeviceIdentitySource(nullptr);
+  EXPECT_EQ(CGlobalParam().deviceId, L"");
+  EXPECT_EQ(calls, 1);
+}
+
 TEST(GlobalParam, VersionIsTheProductVersionInFourParts) {
   Json::Value machine = MinimalMachine();
   machine["fileVersions"]["d:\\tarnvik\\TARNVIK.EXE"] = "1.1.0.19";

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "app/guarded.h"
+#include "support/manual_wait_clock.h"
 #include "support/recording_platform.h"
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using testing_support::ManualWaitClock;
 
 namespace {
 
@@ -51,8 +52,8 @@ class TestWorker : public CThreadBase {
  public:
   using Body = std::function<void(TestWorker&)>;
 
-  TestWorker(Body body, std::chrono::milliseconds wait, bool stoppable)
-      : body_(std::move(body)), wait_(wait), stoppable_(stoppable) {}
+  TestWorker(Body body, std::chrono::milliseconds wait, bool stoppable, WaitClock& clock = SteadyWaitClock())
+      : CThreadBase(clock), body_(std::move(body)), wait_(wait), stoppable_(stoppable) {}
 
   ~TestWorker() override {
     if (stoppable_) RequestStop();
@@ -82,9 +83,9 @@ class ThreadBaseTest : public testing::Test {
 
 TEST_F(ThreadBaseTest, WorkerNeverStartedIsDeletedAtOnceAndLeavesNoThread) {
   long before = ThreadCount();
-  auto begin = Clock::now();
-  { TestWorker worker([](TestWorker&) { FAIL() << "never started"; }, 300ms, true); }
-  EXPECT_LT(Clock::now() - begin, 250ms);
+  ManualWaitClock clock;  // never moved: a deletion that waited would never return
+  { TestWorker worker([](TestWorker&) { FAIL() << "never started"; }, 300ms, true, clock); }
+  EXPECT_EQ(clock.WaitsBegun(), 0);
   EXPECT_EQ(ThreadCount(), before);
   EXPECT_TRUE(platform_.Lines().empty());
 }
@@ -165,28 +166,33 @@ class ThreadBaseOverrunTest : public ThreadBaseTest,
 // A body that is not asked to stop, and sleeps far longer than the wait, holds deletion
 // for the wait (plus the pause after resuming a suspended worker); then it is made to end,
 // the thread is joined, and the body's last touch of its object comes before the object
-// is freed.
+// is freed. The worker's clock is driven by the test, in steps of 10 ms.
 TEST_P(ThreadBaseOverrunTest, DeletionWaitsThenEndsTheBodyAndJoinsIt) {
   long before = ThreadCount();
+  ManualWaitClock clock;
   std::atomic<bool> sleepReportedStop{false};
-  Event sleeping(Event::Mode::ManualReset);
   auto worker = std::make_unique<TestWorker>(
       [&](TestWorker& self) {
-        sleeping.Set();
         sleepReportedStop = !self.SleepOrStop(60s);
         for (int i = 0; i < 1000; ++i) self.touched.push_back(i);
       },
-      300ms, /*stoppable=*/false);
+      300ms, /*stoppable=*/false, clock);
   ASSERT_TRUE(worker->Start());
-  ASSERT_TRUE(sleeping.Wait(5s));
+  ASSERT_TRUE(clock.WaitersBecome(1));  // the body sleeps
   if (GetParam().suspended) worker->Suspend();
 
-  auto begin = Clock::now();
-  worker.reset();
-  auto took = Clock::now() - begin;
+  std::atomic<bool> deleted{false};
+  std::chrono::milliseconds deletedAt{};
+  std::thread owner([&] {
+    worker.reset();
+    deletedAt = clock.Elapsed();
+    deleted = true;
+  });
+  EXPECT_TRUE(clock.AdvanceUntil([&] { return deleted.load(); }, 10ms));
+  owner.join();
 
-  EXPECT_GE(took, GetParam().atLeast);
-  EXPECT_LT(took, GetParam().atLeast + 5s);
+  EXPECT_GE(deletedAt, GetParam().atLeast);
+  EXPECT_LT(deletedAt, GetParam().atLeast + 5s);
   EXPECT_TRUE(sleepReportedStop);
   EXPECT_TRUE(ThreadCountBecomes(before));
   EXPECT_EQ(platform_.Lines(),

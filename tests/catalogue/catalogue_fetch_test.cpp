@@ -13,7 +13,6 @@
 #include "catalogue/catalogue.h"
 #include "platform/codepage.h"
 #include "program_machine.h"
-#include "reinstall/reinstall_controller.h"
 #include "services/local_service.h"
 #include "stats/payload_cipher.h"
 #include "support/local_http_server.h"
@@ -34,7 +33,7 @@ const char kCatalogue[] =
     R"("url":"http://127.0.0.1/images/win10_x64.gho","md5":"","size":"8192","flag":"0"},)"
     R"("pe_row":[{"pe_name":"WEPE.iso","pe_url":"http://127.0.0.1/pe/WEPE.iso","pe_size":"2048"}]})";
 
-std::vector<std::string> FileNames(const ReinstallController& c) {
+std::vector<std::string> FileNames(const CatalogueResult& c) {
   std::vector<std::string> names;
   for (const auto& e : c.osList) names.push_back(platform::WideToUtf8(e->fileName));
   return names;
@@ -46,7 +45,11 @@ class FetchCatalogueTest : public testing::Test {
     std::ofstream(root_.path() / "catalogue.json", std::ios::binary) << kCatalogue;
     service_.Bind();
     service_.Start();
-    controller_.machineText = L"Win7 64位 旗舰版";
+    facts_.machineText = L"Win7 64位 旗舰版";
+  }
+
+  CatalogueResult Fetch(bool networkOk) {
+    return FetchCatalogue(facts_, machine_.params().channel, networkOk, PeEntry{});
   }
 
   std::string CacheText() {
@@ -55,43 +58,35 @@ class FetchCatalogueTest : public testing::Test {
   }
 
   ProgramMachine machine_;
-  ReinstallController controller_;
+  CatalogueMachine facts_;
   TempDir root_;
   services::LocalService service_{{root_.path(), 0}};
 };
 
 TEST_F(FetchCatalogueTest, ReplyIsCachedAndTheCacheServesRunsWithoutNetwork) {
   ServiceBaseOverride base(service_.port());
-  controller_.networkOk = true;
-  FetchCatalogue(controller_);
-  EXPECT_EQ(FileNames(controller_), (std::vector<std::string>{"win7_x64.gho", "win10_x64.gho"}));
-  EXPECT_EQ(controller_.peEntry.fileName, L"WEPE.iso");
+  CatalogueResult online = Fetch(true);
+  EXPECT_EQ(FileNames(online), (std::vector<std::string>{"win7_x64.gho", "win10_x64.gho"}));
+  EXPECT_EQ(online.peEntry.fileName, L"WEPE.iso");
   EXPECT_EQ(CacheText(), kCatalogue);  // the decrypted text exactly as received
 
   // The next check finds no network: the same list comes from os.json, even though the
   // service could still be reached.
-  ReinstallController offline;
-  offline.machineText = controller_.machineText;
-  offline.networkOk = false;
-  FetchCatalogue(offline);
-  EXPECT_EQ(FileNames(offline), FileNames(controller_));
+  CatalogueResult offline = Fetch(false);
+  EXPECT_EQ(FileNames(offline), FileNames(online));
   EXPECT_EQ(offline.peEntry.fileName, L"WEPE.iso");
 }
 
 TEST_F(FetchCatalogueTest, FailedRequestLeavesTheListEmptyAndTheCacheAsItWas) {
   platform::Current().files().WriteFile(machine_.params().cacheDir + L"os.json", kCatalogue);
   ServiceBaseOverride base(testing_support::ClosedPort());
-  controller_.networkOk = true;  // the test passed, then the request fails
-  controller_.osList.push_back(std::make_unique<OsEntry>());
-  FetchCatalogue(controller_);
-  EXPECT_TRUE(controller_.osList.empty());  // the cache is no fallback here
+  // The network test passed, then the request fails.
+  EXPECT_TRUE(Fetch(true).osList.empty());  // the cache is no fallback here
   EXPECT_EQ(CacheText(), kCatalogue);
 }
 
 TEST_F(FetchCatalogueTest, WithoutNetworkOrCacheTheListIsEmpty) {
-  controller_.networkOk = false;
-  FetchCatalogue(controller_);
-  EXPECT_TRUE(controller_.osList.empty());
+  EXPECT_TRUE(Fetch(false).osList.empty());
   EXPECT_EQ(CacheText(), "(no os.json)");
 }
 
@@ -111,13 +106,12 @@ TEST_F(FetchCatalogueTest, RequestCarriesTheEncryptedChannelAndBadRepliesKeepThe
   ServiceBaseOverride base(server.Url(""));
   platform::Current().files().WriteFile(machine_.params().cacheDir + L"os.json", kCatalogue);
   machine_.params().channel = L"渠道2";  // a channel whose cipher text holds "+"
-  controller_.networkOk = true;
-  FetchCatalogue(controller_);
+  CatalogueResult result = Fetch(true);
 
   std::lock_guard guard(lock);
   const std::string expected = "channel=" + EncryptString(WideToLocal(L"渠道2"), kStatsKey);
   EXPECT_EQ(seenBody, expected);
-  EXPECT_TRUE(controller_.osList.empty());
+  EXPECT_TRUE(result.osList.empty());
   EXPECT_EQ(CacheText(), kCatalogue);
 }
 

@@ -8,7 +8,6 @@
 #include "catalogue/catalogue.h"
 #include "platform/codepage.h"
 #include "program_machine.h"
-#include "reinstall/reinstall_controller.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ Json::Value Entry(const std::string& name, const std::string& digit, const std::
 
 std::string Text(const Json::Value& catalogue) { return Json::FastWriter().write(catalogue); }
 
-std::vector<std::string> FileNames(const ReinstallController& c) {
+std::vector<std::string> FileNames(const CatalogueResult& c) {
   std::vector<std::string> names;
   for (const auto& e : c.osList) names.push_back(platform::WideToUtf8(e->fileName));
   return names;
@@ -35,8 +34,12 @@ std::vector<std::string> FileNames(const ReinstallController& c) {
 
 class ParseCatalogueTest : public testing::Test {
  protected:
+  void Parse(const std::string& text) { result_ = ParseCatalogue(facts_, text, previousPe_); }
+
   ProgramMachine machine_;
-  ReinstallController controller_;
+  CatalogueMachine facts_;
+  PeEntry previousPe_;
+  CatalogueResult result_;
 };
 
 TEST_F(ParseCatalogueTest, EntriesAndWinPeRowAreRead) {
@@ -49,13 +52,12 @@ TEST_F(ParseCatalogueTest, EntriesAndWinPeRowAreRead) {
   catalogue["pe_row"][0]["pe_name"] = "WEPE.iso";
   catalogue["pe_row"][0]["pe_url"] = "http://127.0.0.1/pe/WEPE.iso";
   catalogue["pe_row"][0]["pe_size"] = "2097152";
-  controller_.machineText = L"其他系统64位 ";  // no plan: the list keeps catalogue order
-  controller_.osList.push_back(std::make_unique<OsEntry>());  // the previous check's entry goes
+  facts_.machineText = L"其他系统64位 ";  // no plan: the list keeps catalogue order
 
-  ParseCatalogue(controller_, Text(catalogue));
+  Parse(Text(catalogue));
 
-  ASSERT_EQ(controller_.osList.size(), 1u);
-  const OsEntry& image = *controller_.osList[0];
+  ASSERT_EQ(result_.osList.size(), 1u);
+  const OsEntry& image = *result_.osList[0];
   EXPECT_EQ(image.name, L"Windows 10 专业版 64位");
   EXPECT_EQ(image.fileName, L"win10_x64.gho");
   EXPECT_EQ(image.fileTime, L"2018年6月");
@@ -65,9 +67,9 @@ TEST_F(ParseCatalogueTest, EntriesAndWinPeRowAreRead) {
   EXPECT_EQ(image.localPath, L"");
   EXPECT_EQ(image.state, 0);
   EXPECT_FALSE(image.recommended);
-  EXPECT_EQ(controller_.peEntry.fileName, L"WEPE.iso");
-  EXPECT_EQ(controller_.peEntry.url, L"http://127.0.0.1/pe/WEPE.iso");
-  EXPECT_EQ(controller_.peEntry.size, 2097152);
+  EXPECT_EQ(result_.peEntry.fileName, L"WEPE.iso");
+  EXPECT_EQ(result_.peEntry.url, L"http://127.0.0.1/pe/WEPE.iso");
+  EXPECT_EQ(result_.peEntry.size, 2097152);
 }
 
 TEST_F(ParseCatalogueTest, UefiFilterDropsXpAnd32BitImages) {
@@ -87,11 +89,11 @@ TEST_F(ParseCatalogueTest, UefiFilterDropsXpAnd32BitImages) {
       {L"MBR", {"winxp_x64.gho", "win7_x86.gho", "win10_x64.gho", "win7_x64.gho"}},
       {L"", {"winxp_x64.gho", "win7_x86.gho", "win10_x64.gho", "win7_x64.gho"}},
   };
-  controller_.machineText = L"其他系统64位 ";
+  facts_.machineText = L"其他系统64位 ";
   for (const Case& c : cases) {
-    controller_.bootModeText = c.bootMode;
-    ParseCatalogue(controller_, Text(catalogue));
-    EXPECT_EQ(FileNames(controller_), c.files) << platform::WideToUtf8(c.bootMode);
+    facts_.bootModeText = c.bootMode;
+    Parse(Text(catalogue));
+    EXPECT_EQ(FileNames(result_), c.files) << platform::WideToUtf8(c.bootMode);
   }
 }
 
@@ -101,11 +103,11 @@ TEST_F(ParseCatalogueTest, ParsedListIsOrderedAndRecommended) {
   catalogue["0"] = Entry("Windows 10", "64", "win10_x64.gho");
   catalogue["1"] = Entry("Windows 8", "64", "win8_x64.gho");
   catalogue["2"] = Entry("Windows 7", "64", "win7_x64.gho");
-  controller_.machineText = L"Win7 64位 旗舰版";
-  machine_.params().osBits = 64;
-  ParseCatalogue(controller_, Text(catalogue));
-  EXPECT_EQ(FileNames(controller_), (std::vector<std::string>{"win7_x64.gho", "win10_x64.gho"}));
-  EXPECT_TRUE(controller_.osList[0]->recommended);
+  facts_.machineText = L"Win7 64位 旗舰版";
+  facts_.osBits = 64;
+  Parse(Text(catalogue));
+  EXPECT_EQ(FileNames(result_), (std::vector<std::string>{"win7_x64.gho", "win10_x64.gho"}));
+  EXPECT_TRUE(result_.osList[0]->recommended);
 }
 
 TEST_F(ParseCatalogueTest, WinPeRowUpdatesOnlyWhenPresent) {
@@ -125,10 +127,10 @@ TEST_F(ParseCatalogueTest, WinPeRowUpdatesOnlyWhenPresent) {
       {"only element 0 is read", R"({"pe_row":[{"pe_name":"a.iso"},{"pe_name":"b.iso"}]})", L"a.iso"},
   };
   for (const Case& c : cases) {
-    controller_.peEntry = PeEntry{L"old.iso", 5, L"old-url", 3};
-    ParseCatalogue(controller_, c.text);
-    EXPECT_EQ(controller_.peEntry.fileName, c.peName) << c.what;
-    EXPECT_TRUE(controller_.osList.empty()) << c.what;
+    previousPe_ = PeEntry{L"old.iso", 5, L"old-url", 3};
+    Parse(c.text);
+    EXPECT_EQ(result_.peEntry.fileName, c.peName) << c.what;
+    EXPECT_TRUE(result_.osList.empty()) << c.what;
   }
 }
 
@@ -141,16 +143,16 @@ TEST_F(ParseCatalogueTest, DecimalTextsReadAsStreamExtractionDoes) {
       {"1048576", 1048576}, {"  64", 64},  {"64bit", 64}, {"-5", -5},
       {"", 0},              {"abc", 0},    {"x64", 0},    {"99999999999999999999", 0},
   };
-  controller_.machineText = L"其他系统64位 ";
+  facts_.machineText = L"其他系统64位 ";
   for (const Case& c : cases) {
     Json::Value catalogue;
     catalogue["count"] = 1;
     catalogue["0"] = Entry("Windows 10", c.text, "win10.gho");
     catalogue["0"]["size"] = c.text;
-    ParseCatalogue(controller_, Text(catalogue));
-    ASSERT_EQ(controller_.osList.size(), 1u) << c.text;
-    EXPECT_EQ(controller_.osList[0]->size, c.value) << c.text;
-    EXPECT_EQ(controller_.osList[0]->bits, static_cast<int32_t>(static_cast<uint32_t>(c.value))) << c.text;
+    Parse(Text(catalogue));
+    ASSERT_EQ(result_.osList.size(), 1u) << c.text;
+    EXPECT_EQ(result_.osList[0]->size, c.value) << c.text;
+    EXPECT_EQ(result_.osList[0]->bits, static_cast<int32_t>(static_cast<uint32_t>(c.value))) << c.text;
   }
 }
 
@@ -190,11 +192,10 @@ TEST_F(ParseCatalogueTest, MalformedOrHostileCataloguesLeaveOnlySoundEntries) {
       {"text after the first 0xFF byte is ignored", "{\"count\":1,\"0\":" + good + "}\xFF garbage", 1},
       {"fifty thousand entries", many, 50000},
   };
-  controller_.machineText = L"其他系统64位 ";
+  facts_.machineText = L"其他系统64位 ";
   for (const Case& c : cases) {
-    controller_.osList.push_back(std::make_unique<OsEntry>());
-    ParseCatalogue(controller_, c.text);
-    EXPECT_EQ(controller_.osList.size(), c.count) << c.what;
+    Parse(c.text);
+    EXPECT_EQ(result_.osList.size(), c.count) << c.what;
   }
 }
 

@@ -103,6 +103,9 @@ const std::string kCatalogue = "{\"count\":5," + Entry(0, "Windows XP", "32", "w
 
 class SysCheckTest : public testing::Test {
  protected:
+  // Ticks of 1 ms: the schedule is counted in ticks, whatever their length.
+  SysCheckTest() { controller_.checkTick = 1ms; }
+
   void StartService() {
     std::ofstream(root_.path() / "catalogue.json", std::ios::binary) << kCatalogue;
     service_ = std::make_unique<services::LocalService>(services::ServiceOptions{root_.path(), 0});
@@ -173,6 +176,7 @@ TEST_F(SysCheckTest, FailuresShowCrossesAndTheCacheServesTheList) {
   ProgramMachine machine(m);
   CGlobalParam& params = machine.params();
   platform::Current().files().WriteFile(params.cacheDir + L"os.json", kCatalogue);
+  controller_.osList.push_back(std::make_unique<OsEntry>());  // an earlier check's list goes
 
   controller_.checkPage = &page_;
   ASSERT_TRUE(controller_.StartSystemCheck());

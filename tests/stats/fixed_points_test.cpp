@@ -10,6 +10,7 @@
 #include "app/global_param.h"
 #include "app/text_helpers.h"
 #include "platform/codepage.h"
+#include "stats/device_identity.h"
 #include "stats/image_labels.h"
 #include "stats/payload_cipher.h"
 #include "stats/point_identity.h"
@@ -37,6 +38,7 @@ class FixedPointsTest : public testing::Test {
  protected:
   void SetUp() override {
     CGlobalParam::Release();
+    CGlobalParam::SetDeviceIdentitySource(&GetMacAddress);
     CurrentPointIdentity() = PointIdentity{};
   }
   void TearDown() override {

@@ -5,6 +5,7 @@
 #include "app/global_param.h"
 #include "stats/payload_cipher.h"
 #include "stats/point_identity.h"
+#include "stats/device_identity.h"
 #include "support/temp_machine.h"
 
 namespace {
@@ -20,6 +21,7 @@ struct IdentityRun {
 IdentityRun RunOn(const Json::Value& machine) {
   TempMachine m(machine);
   CGlobalParam::Release();
+  CGlobalParam::SetDeviceIdentitySource(&GetMacAddress);
   InitPointIdentity();
   const PointIdentity& id = CurrentPointIdentity();
   EXPECT_TRUE(id.ready);

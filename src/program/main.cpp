@@ -10,6 +10,7 @@
 #include "download/thunder.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
+#include "stats/device_identity.h"
 #include "stats/fixed_point.h"
 #include "stats/fixed_points.h"
 
@@ -44,6 +45,7 @@ int main() {
   }
   platform::Install(machine.get());
 
+  CGlobalParam::SetDeviceIdentitySource(&GetMacAddress);
   std::shared_ptr<CGlobalParam> params = CGlobalParam::Instance();
   LogLine(WideToLocal(kProductTitle));
   LogLine(WideToLocal(params->programDir));
