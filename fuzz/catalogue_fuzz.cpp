@@ -4,7 +4,6 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
-#include "reinstall/reinstall_controller.h"
 #include "support/demo_machine.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -13,8 +12,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  ReinstallController controller;
-  controller.machineText = L"Windows 10 64位 UEFI";
-  ParseCatalogue(controller, std::string(reinterpret_cast<const char*>(data), size));
+  const CatalogueMachine machine{L"UEFI", L"Win10 64位 专业版", 64};
+  ParseCatalogue(machine, std::string(reinterpret_cast<const char*>(data), size), PeEntry{});
   return 0;
 }
