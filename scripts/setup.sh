@@ -12,21 +12,25 @@ packages=(
   clang libclang-rt-14-dev
 )
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-  need_update=1
-fi
+# First only look: what is missing is found without changing anything, so that a user who
+# is not root learns what to install before any step needs root.
+need_i386=
+dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
-if [ "${#missing[@]}" -gt 0 ] || [ -n "${need_update:-}" ]; then
-  [ "$(id -u)" -eq 0 ] || { echo "setup: run as root to install: ${missing[*]}" >&2; exit 1; }
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get -o DPkg::Lock::Timeout=600 update -qq
-  if [ "${#missing[@]}" -gt 0 ]; then
-    apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"
-  fi
+[ "${#missing[@]}" -gt 0 ] || [ -n "$need_i386" ] || exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: run as root to install:${need_i386:+ the i386 architecture (for wine32)} ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+[ -z "$need_i386" ] || dpkg --add-architecture i386
+apt-get -o DPkg::Lock::Timeout=600 update -qq
+if [ "${#missing[@]}" -gt 0 ]; then
+  apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"
 fi

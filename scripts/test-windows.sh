@@ -23,7 +23,7 @@ build() {
     mkdir -p "build-$arch"
     cmake -S . -B "build-$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       > "build-$arch/configure.log" 2>&1 || { cat "build-$arch/configure.log"; return 1; }
-    cmake --build "build-$arch" -j 2
+    cmake --build "build-$arch" -j "$(nproc)"
   done
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The one seam between the program and the operating system. The program's own code
-// calls these operations and nothing else of the OS; the Windows build answers them with
-// the Windows API, the Linux build with a simulated machine (platform/sim).
+// calls these operations and nothing else of the OS. The one implementation so far is the
+// simulated Windows machine of the Linux build (platform/sim); a Windows build would answer
+// them with the Windows API and is not written yet.
 //
 // Operations stay at the level of the Windows calls they stand for (open a device, then
 // query it; a call that reports "buffer too small" with the size it wants), so that the

@@ -41,11 +41,27 @@ constexpr char kUsage[] =
     "            oslist | reselect         image rows in each state\n"
     "            task [--backup FOLDER]    the download panel, with the backup section";
 
+// The repository's skin folder: found from where tarnvikctl lies (build/bin/ in a checkout)
+// or, failing that, from the current folder, so a moved or copied checkout still finds it.
+fs::path RepositorySkinFolder() {
+  std::error_code ignored;
+  for (fs::path start : {fs::read_symlink("/proc/self/exe", ignored).parent_path(), fs::current_path(ignored)}) {
+    for (fs::path dir = start; !dir.empty(); dir = dir.parent_path()) {
+      if (fs::is_regular_file(dir / "skin" / "Mask.xml", ignored)) return dir / "skin";
+      if (dir == dir.root_path()) break;
+    }
+  }
+  throw sim::MachineError("cannot find the repository's skin folder (skin/Mask.xml) above " +
+                          fs::read_symlink("/proc/self/exe", ignored).parent_path().string() +
+                          " or the current folder; name a machine with --machine");
+}
+
 // Without --machine the window is drawn on a throw-away machine holding the skins.
 class ShotMachine {
  public:
   explicit ShotMachine(const std::string& folder) {
     if (folder.empty()) {
+      fs::path skins = RepositorySkinFolder();
       std::string pattern = (fs::temp_directory_path() / "tarnvik-shot-XXXXXX").string();
       if (!mkdtemp(pattern.data())) throw sim::MachineError("cannot make a temporary machine");
       temp_ = pattern;
@@ -59,7 +75,7 @@ class ShotMachine {
           {"number": 1, "bus": "sata", "sizeBytes": 274877906944, "style": "mbr",
            "partitions": [{"number": 1, "sizeBytes": 214748364800, "letter": "D", "fileSystem": "NTFS"}]}]})";
       fs::create_directories(temp_ / "drives/D/Tarnvik");
-      fs::copy(TARNVIK_SKIN_DIR, temp_ / "drives/D/Tarnvik/skin", fs::copy_options::recursive);
+      fs::copy(skins, temp_ / "drives/D/Tarnvik/skin", fs::copy_options::recursive);
     }
     machine_ = std::make_unique<sim::SimPlatform>(folder.empty() ? temp_ : fs::path(folder));
     installed_ = std::make_unique<platform::ScopedPlatform>(*machine_);
