@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "stats/base64.h"
-#include "stats/payload_cipher.h"
+#include "app/base64.h"
+#include "app/payload_cipher.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

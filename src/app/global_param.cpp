@@ -1,9 +1,9 @@
 #include "app/global_param.h"
 
-#include <boost/algorithm/string/trim.hpp>
 #include <cstdio>
 #include <sstream>
 
+#include "app/system_drive.h"
 #include "app/text_helpers.h"
 #include "app/volume_location.h"
 #include "platform/platform.h"
@@ -20,7 +20,7 @@ CGlobalParam::DeviceIdentitySource& IdentitySource() {
   return source;
 }
 
-// GetSystemDirectoryW and GetModuleFileNameW fill buffers of this many characters.
+// GetModuleFileNameW fills a buffer of this many characters.
 constexpr size_t kPathChars = 260;
 
 std::wstring FitPathBuffer(std::wstring path) {
@@ -64,9 +64,7 @@ CGlobalParam::CGlobalParam() {
 
   if (DeviceIdentitySource source = IdentitySource()) deviceId = LocalToWide(source());
 
-  std::wstring systemDirectory = FitPathBuffer(system.SystemDirectory());
-  boost::algorithm::trim(systemDirectory);
-  if (!systemDirectory.empty()) systemDrive = systemDirectory[0];
+  systemDrive = SystemDirectoryDrive();
 
   std::wstring modulePath = FitPathBuffer(system.ModuleFileName());
   programDir = modulePath.substr(0, modulePath.rfind(L'\\') + 1);

@@ -54,7 +54,7 @@ class CGlobalParam {
   // looks for its hand-off files in drive roots, and the clean-up of stale copies keeps
   // the one on this drive.
   std::wstring configIniPath;
-  wchar_t systemDrive = L'C';
+  wchar_t systemDrive = 0;  // SystemDirectoryDrive(): 0 when the system names none
   bool onUsbOrSystemDrive = false;
   std::unique_ptr<ConsoleHolder> console;
 

@@ -1,12 +1,12 @@
 #include "app/global_param.h"
 #include "app/log.h"
+#include "app/payload_cipher.h"
 #include "app/post_form.h"
 #include "app/service_config.h"
 #include "app/text_helpers.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/json_object.h"
 #include "platform/platform.h"
-#include "stats/payload_cipher.h"
 
 std::string CatalogueUrl() { return ServiceBase() + "/api/os-list"; }
 

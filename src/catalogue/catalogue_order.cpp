@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "catalogue/contains_no_case.h"
+#include "app/contains_no_case.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <memory>
 #include <optional>
 
+#include "app/contains_no_case.h"
 #include "app/text_helpers.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_order.h"
-#include "catalogue/contains_no_case.h"
 #include "catalogue/decimal_text.h"
 #include "catalogue/json_object.h"
 

@@ -1,6 +1,6 @@
 #include "catalogue/image_scan.h"
 
-#include "catalogue/contains_no_case.h"
+#include "app/contains_no_case.h"
 #include "platform/platform.h"
 
 namespace {

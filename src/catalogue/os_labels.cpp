@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "catalogue/contains_no_case.h"
+#include "app/contains_no_case.h"
 #include "catalogue/windows_version.h"
 
 std::wstring CurrentOsLabel() {

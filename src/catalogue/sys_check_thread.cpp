@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "app/contains_no_case.h"
 #include "app/global_param.h"
+#include "app/system_drive.h"
 #include "app/text_helpers.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/check_findings.h"
 #include "catalogue/check_page.h"
-#include "catalogue/contains_no_case.h"
 #include "catalogue/image_scan.h"
 #include "catalogue/memory_query.h"
 #include "catalogue/os_labels.h"
@@ -15,7 +16,6 @@
 #include "catalogue/windows_version.h"
 #include "platform/platform.h"
 #include "usbmaker/disk_inventory.h"
-#include "usbmaker/system_drive.h"
 
 using namespace std::chrono_literals;
 

@@ -1,7 +1,7 @@
 #include "stats/fixed_point_base.h"
 
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
-#include "stats/payload_cipher.h"
 #include "stats/point_identity.h"
 
 FixedPointBase::FixedPointBase(int32_t step) : step(step) {

@@ -4,19 +4,12 @@
 #include <cstdint>
 #include <utility>
 
+#include "app/contains_no_case.h"
 #include "app/text_helpers.h"
 
 namespace {
 
 const char kSeparator[] = "@@";
-
-wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-// Substring test with only the ASCII capitals folded, as image names are classified.
-bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
-  auto equal = [](wchar_t a, wchar_t b) { return FoldAscii(a) == FoldAscii(b); };
-  return std::search(text.begin(), text.end(), part.begin(), part.end(), equal) != text.end();
-}
 
 std::string Join(const std::vector<std::wstring>& labels) {
   std::string joined;

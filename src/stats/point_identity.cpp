@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "app/global_param.h"
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
 #include "platform/platform.h"
-#include "stats/payload_cipher.h"
 
 PointIdentity& CurrentPointIdentity() {
   static PointIdentity identity;

@@ -1,6 +1,6 @@
 #include "stats/query_view.h"
 
-#include "stats/payload_cipher.h"
+#include "app/payload_cipher.h"
 
 std::vector<std::pair<std::string, std::string>> QueryPairs(const std::string& query) {
   std::vector<std::pair<std::string, std::string>> pairs;

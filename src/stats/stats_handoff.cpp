@@ -1,10 +1,10 @@
 #include "stats/stats_handoff.h"
 
 #include "app/global_param.h"
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
 #include "platform/platform.h"
 #include "stats/device_identity.h"
-#include "stats/payload_cipher.h"
 #include "stats/stats_url.h"
 
 void WriteStatsHandoff(int32_t step, const std::string& soleCipher) {

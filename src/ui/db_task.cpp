@@ -1,8 +1,8 @@
 #include "ui/db_task.h"
 
 #include "app/global_param.h"
+#include "app/size_text.h"
 #include "ui/row_controls.h"
-#include "ui/size_text.h"
 
 namespace {
 

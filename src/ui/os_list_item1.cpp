@@ -1,7 +1,7 @@
 #include "ui/os_list_item1.h"
 
+#include "app/size_text.h"
 #include "ui/row_controls.h"
-#include "ui/size_text.h"
 
 namespace {
 constexpr DuiLib::DWORD kTextColor = 0x64676a;

@@ -2,8 +2,8 @@
 
 #include <cwchar>
 
+#include "app/size_text.h"
 #include "ui/row_controls.h"
-#include "ui/size_text.h"
 
 namespace {
 constexpr int kNameWidth = 230;

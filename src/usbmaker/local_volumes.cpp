@@ -2,16 +2,13 @@
 
 #include <boost/algorithm/string/predicate.hpp>
 
+#include "app/device_paths.h"
+#include "app/system_drive.h"
 #include "app/volume_location.h"
 #include "platform/platform.h"
 #include "usbmaker/disk_inventory.h"
-#include "usbmaker/system_drive.h"
 
 namespace {
-
-// GetVolumeInformationW's buffers for the label and the file-system name.
-constexpr uint32_t kLabelChars = 260;
-constexpr uint32_t kFileSystemChars = 32;
 
 void ListVolumes(VolumeList& list, bool skipUsb) {
   platform::Files& files = platform::Current().files();
@@ -31,7 +28,7 @@ void ListVolumes(VolumeList& list, bool skipUsb) {
       volume->freeBytes = space->freeBytesAvailable;
     }
     volume->isSystem = root[0] == systemDrive;
-    if (auto info = files.QueryVolumeInformation(root, kLabelChars, kFileSystemChars)) {
+    if (auto info = files.QueryVolumeInformation(root, kVolumeLabelChars, kFileSystemNameChars)) {
       volume->label = info->label;
       volume->isNtfs = boost::algorithm::iequals(info->fileSystem, L"ntfs");
     }

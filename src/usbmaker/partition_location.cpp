@@ -3,17 +3,12 @@
 
 #include <cstdio>
 
+#include "app/device_paths.h"
 #include "app/log.h"
 #include "platform/platform.h"
 #include "usbmaker/disk_inventory.h"
-#include "usbmaker/volume_paths.h"
 
 namespace {
-
-// IOCTL_DISK_GET_PARTITION_INFO_EX and IOCTL_DISK_GET_DRIVE_GEOMETRY_EX answer into
-// buffers of these sizes.
-constexpr uint32_t kPartitionInfoBytes = 144;
-constexpr uint32_t kDriveGeometryBytes = 40;
 
 bool IsEfiSystemPartition(const platform::PartitionInformationEx& info) {
   return info.style == platform::kPartitionStyleGpt && info.gptPartitionType == kEfiSystemPartitionType;

@@ -8,17 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "app/device_paths.h"
+#include "app/system_drive.h"
 #include "platform/platform.h"
 #include "usbmaker/disk_inventory.h"
-#include "usbmaker/system_drive.h"
-#include "usbmaker/volume_paths.h"
 
 namespace {
 
-constexpr uint32_t kDriveGeometryBytes = 40;
 // SetupDiGetDeviceRegistryPropertyW reads the friendly name into this many bytes.
 constexpr uint32_t kFriendlyNameBytes = 2046;
-constexpr uint32_t kFileSystemChars = 32;
 
 // Copies text into a fixed row field, cut to fit with its zero.
 template <size_t N>
@@ -129,7 +127,7 @@ bool ListUsbDisks(VolumeList& list) {
     }
     disk->isSystem = row.letters[0] == systemDrive;
     // For a disk of several volumes the joined root names no volume and this fails.
-    if (auto info = files.QueryVolumeInformation(disk->root, 0, kFileSystemChars)) {
+    if (auto info = files.QueryVolumeInformation(disk->root, 0, kFileSystemNameChars)) {
       disk->isNtfs = boost::algorithm::iequals(info->fileSystem, L"ntfs");
     }
     list.push_back(std::move(disk));

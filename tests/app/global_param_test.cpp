@@ -115,6 +115,7 @@ TEST(GlobalParam, UsbOrSystemDrive) {
       {"D:\\Tarnvik\\Tarnvik.exe", "D:\\Windows\\system32", "sata", false, true},
       {"D:\\Tarnvik\\Tarnvik.exe", "C:\\Windows\\system32", "usb", false, true},
       {"D:\\Tarnvik\\Tarnvik.exe", "C:\\Windows\\system32", "usb", true, false},  // cannot be opened
+      {"C:\\Tarnvik\\Tarnvik.exe", "", "sata", false, false},  // no system drive known: none guessed
   };
   for (const Case& c : cases) {
     Json::Value machine = MinimalMachine();

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
 #include "catalogue/catalogue.h"
 #include "platform/codepage.h"
 #include "program_machine.h"
 #include "services/local_service.h"
-#include "stats/payload_cipher.h"
 #include "support/local_http_server.h"
 #include "support/service_base_override.h"
 #include "support/temp_dir.h"

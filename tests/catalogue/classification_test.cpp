@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/contains_no_case.h"
 #include "catalogue/catalogue_order.h"
-#include "catalogue/contains_no_case.h"
 #include "catalogue/os_labels.h"
 #include "platform/codepage.h"
 #include "support/temp_machine.h"

@@ -1,4 +1,4 @@
-#include "stats/aes.h"
+#include "app/aes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "stats/base64.h"
+#include "app/base64.h"
 
 #include <gtest/gtest.h>
 

@@ -11,11 +11,11 @@
 #include <thread>
 
 #include "app/global_param.h"
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
 #include "services/local_service.h"
 #include "stats/device_identity.h"
 #include "stats/fixed_points.h"
-#include "stats/payload_cipher.h"
 #include "stats/point_identity.h"
 #include "stats/query_view.h"
 #include "support/local_http_server.h"

@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "app/global_param.h"
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
 #include "platform/codepage.h"
 #include "stats/device_identity.h"
 #include "stats/image_labels.h"
-#include "stats/payload_cipher.h"
 #include "stats/point_identity.h"
 #include "stats/query_view.h"
 #include "support/temp_machine.h"

@@ -1,12 +1,12 @@
-#include "stats/payload_cipher.h"
+#include "app/payload_cipher.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
+#include "app/base64.h"
 #include "app/text_helpers.h"
-#include "stats/base64.h"
 #include "stats/random_bytes.h"
 #include "support/openssl_cipher.h"
 

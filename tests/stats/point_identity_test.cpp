@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/global_param.h"
-#include "stats/payload_cipher.h"
-#include "stats/point_identity.h"
+#include "app/payload_cipher.h"
 #include "stats/device_identity.h"
+#include "stats/point_identity.h"
 #include "support/temp_machine.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "app/global_param.h"
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
-#include "stats/payload_cipher.h"
 #include "stats/query_view.h"
 #include "stats/stats_url.h"
 #include "support/temp_machine.h"

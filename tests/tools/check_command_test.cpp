@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
+#include "app/payload_cipher.h"
 #include "app/post_form.h"
 #include "services/local_service.h"
-#include "stats/payload_cipher.h"
 #include "support/tarnvikctl_process.h"
 #include "support/temp_dir.h"
 

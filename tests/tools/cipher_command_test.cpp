@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
-#include "stats/payload_cipher.h"
 #include "support/openssl_cipher.h"
 #include "support/tarnvikctl_process.h"
 

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/payload_cipher.h"
 #include "app/post_form.h"
 #include "app/text_helpers.h"
 #include "services/local_service.h"
 #include "stats/fixed_points.h"
-#include "stats/payload_cipher.h"
 #include "stats/point_identity.h"
 #include "support/temp_dir.h"
 

@@ -6,12 +6,12 @@
 #include <thread>
 
 #include "app/global_param.h"
+#include "app/size_text.h"
 #include "skin/skin.h"
 #include "support/skin_machine.h"
 #include "support/temp_dir.h"
 #include "ui/db_task.h"
 #include "ui/preview_wnd.h"
-#include "ui/size_text.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <sstream>
 #include <string>
 
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
 #include "services/local_service.h"
-#include "stats/payload_cipher.h"
 
 namespace {
 

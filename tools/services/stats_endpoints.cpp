@@ -12,9 +12,9 @@
 #include <memory>
 #include <mutex>
 
+#include "app/payload_cipher.h"
 #include "platform/codepage.h"
 #include "services/local_service.h"
-#include "stats/payload_cipher.h"
 #include "stats/query_view.h"
 
 namespace services {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/payload_cipher.h"
 #include "app/text_helpers.h"
 #include "arguments.h"
 #include "command.h"
-#include "stats/payload_cipher.h"
 
 namespace {
 

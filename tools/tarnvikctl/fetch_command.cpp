@@ -18,8 +18,10 @@
 #include <vector>
 
 #include "app/global_param.h"
+#include "app/size_text.h"
 #include "app/text_helpers.h"
 #include "command.h"
+#include "download/stall_watch.h"
 #include "download/thunder.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
@@ -48,38 +50,20 @@ std::string FileNameOf(const std::string& url) {
   return path.substr(slash + 1);
 }
 
-std::string Speed(int64_t bytesPerSecond) {
-  char text[32];
-  double kib = bytesPerSecond / 1024.0;
-  if (kib < 1024) {
-    std::snprintf(text, sizeof text, "%.1fK/s", kib);
-  } else if (kib < 1024 * 1024) {
-    std::snprintf(text, sizeof text, "%.1fM/s", kib / 1024);
-  } else {
-    std::snprintf(text, sizeof text, "%.1fG/s", kib / 1024 / 1024);
-  }
-  return text;
-}
-
 void PrintProgress(const TaskProgress& p) {
   double percent = p.total > 0 ? p.downloaded * 100.0 / p.total : 0;
-  std::printf("%6.2f%%  %10s  %lld/%lld bytes\n", percent, Speed(p.speed).c_str(),
+  std::printf("%6.2f%%  %10s  %lld/%lld bytes\n", percent, platform::WideToUtf8(SpeedText(p.speed)).c_str(),
               static_cast<long long>(p.downloaded), static_cast<long long>(p.total));
   std::fflush(stdout);
 }
 
 enum class Ending { Complete, Failed, Interrupted };
 
-struct StallRule {
-  int seconds = 10;  // without data before a restart
-  int restarts = 3;  // before the task counts as failed
-};
-
 // Polls until the task completes, fails or the user interrupts; `why` tells a failure
 // that the library did not see.
 Ending Drive(CThunder& engine, DownloadTask* task, const StallRule& stall, std::string& why) {
-  const int stallPolls = stall.seconds * 1000 / static_cast<int>(kPollInterval.count());
-  int polls = 0, silentPolls = 0, restarts = 0;
+  StallWatch watch(stall, kPollInterval);
+  int polls = 0;
   TaskProgress progress;
   for (;;) {
     std::this_thread::sleep_for(kPollInterval);
@@ -97,21 +81,21 @@ Ending Drive(CThunder& engine, DownloadTask* task, const StallRule& stall, std::
     }
     if (progress.state == kXlStateFailed) return Ending::Failed;
     if (++polls % kPollsPerLine == 0) PrintProgress(progress);
-    silentPolls = progress.speed == 0 ? silentPolls + 1 : 0;
-    if (silentPolls == stallPolls) {
-      silentPolls = 0;
-      if (restarts == stall.restarts) {
+    switch (watch.Observe(progress.speed)) {
+      case StallWatch::Verdict::Carry:
+        break;
+      case StallWatch::Verdict::GiveUp:
         engine.StopTask(task);
-        why = "no data for " + std::to_string(stall.seconds) + " seconds, " + std::to_string(restarts) +
+        why = "no data for " + std::to_string(stall.seconds) + " seconds, " + std::to_string(watch.restarts()) +
               " restarts in a row: the server does not answer";
         return Ending::Failed;
-      }
-      ++restarts;
-      std::printf("no data for %d seconds: restarting the task (%d of %d)\n", stall.seconds, restarts,
-                  stall.restarts);
-      std::fflush(stdout);
-      engine.StopTask(task);
-      engine.StartTask(task);
+      case StallWatch::Verdict::Restart:
+        std::printf("no data for %d seconds: restarting the task (%d of %d)\n", stall.seconds, watch.restarts(),
+                    stall.restarts);
+        std::fflush(stdout);
+        engine.StopTask(task);
+        engine.StartTask(task);
+        break;
     }
   }
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Texts of sizes and speeds as the windows show them.
+// Texts of sizes and speeds, as the windows and tarnvikctl show them.
 
 #include <cstdint>
 #include <string>

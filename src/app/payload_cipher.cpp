@@ -1,4 +1,4 @@
-#include "stats/payload_cipher.h"
+#include "app/payload_cipher.h"
 
 #include <algorithm>
 #include <array>
@@ -7,8 +7,8 @@
 #include <new>
 #include <optional>
 
-#include "stats/aes.h"
-#include "stats/base64.h"
+#include "app/aes.h"
+#include "app/base64.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "catalogue/contains_no_case.h"
+#include "app/contains_no_case.h"
 
 namespace {
 

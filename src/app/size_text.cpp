@@ -1,4 +1,4 @@
-#include "ui/size_text.h"
+#include "app/size_text.h"
 
 #include <cwchar>
 

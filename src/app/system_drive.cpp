@@ -1,4 +1,4 @@
-#include "usbmaker/system_drive.h"
+#include "app/system_drive.h"
 
 #include <boost/algorithm/string/trim.hpp>
 #include <string>
