@@ -52,6 +52,8 @@ stage() {  # name, what, needed stages (space separated), command...
 
 # The test programs whose parts run on threads: workers, sends, marshalled updates, queues.
 tsan_tests=(app_tests download_tests stats_tests skin_tests ui_tests)
+# The programs those tests start.
+tsan_programs=(Tarnvik tarnvikctl)
 
 build_tsan() {
   mkdir -p build-tsan
@@ -59,7 +61,7 @@ build_tsan() {
     -DCMAKE_C_FLAGS=-fsanitize=thread -DCMAKE_CXX_FLAGS=-fsanitize=thread \
     -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread \
     > build-tsan/configure.log 2>&1 || { cat build-tsan/configure.log; return 1; }
-  cmake --build build-tsan -j "$jobs" --target "${tsan_tests[@]}"
+  cmake --build build-tsan -j "$jobs" --target "${tsan_tests[@]}" "${tsan_programs[@]}"
 }
 
 # Runs each program whole (ctest would list the programs not built here as failures); a
