@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Set-up, build and every test, in stages: the plain build and its tests, the same under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the threaded test programs under
-# ThreadSanitizer, a short run of every fuzz target, then the Windows builds under Wine. Each stage ends with one line saying what it ran and how it
-# ended; the last lines sum the stages up. A stage whose input failed is not run.
+# ThreadSanitizer, a short run of every fuzz target, then the Windows builds under Wine.
+# Each stage ends with one line saying what it ran and how it ended; the last lines sum
+# the stages up. A stage whose input failed is not run.
 # TARNVIK_NO_32BIT=1 treats the machine as one that cannot run 32-bit programs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
