@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Set-up, build and every test, in stages: the plain build and its tests, the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every fuzz target, then
-# the Windows builds under Wine. Each stage ends with one line saying what it ran and how it
-# ended; the last lines sum the stages up. A stage whose input failed is not run.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded test programs under
+# ThreadSanitizer, a short run of every fuzz target, then the Windows builds under Wine.
+# Each stage ends with one line saying what it ran and how it ended; the last lines sum
+# the stages up. A stage whose input failed is not run.
 # TARNVIK_NO_32BIT=1 treats the machine as one that cannot run 32-bit programs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -50,6 +51,32 @@ stage() {  # name, what, needed stages (space separated), command...
   fi
 }
 
+# The test programs whose parts run on threads: workers, sends, marshalled updates, queues.
+tsan_tests=(app_tests download_tests stats_tests skin_tests ui_tests)
+# The programs those tests start.
+tsan_programs=(Tarnvik tarnvikctl)
+
+build_tsan() {
+  mkdir -p build-tsan
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_FLAGS=-fsanitize=thread -DCMAKE_CXX_FLAGS=-fsanitize=thread \
+    -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread \
+    > build-tsan/configure.log 2>&1 || { cat build-tsan/configure.log; return 1; }
+  cmake --build build-tsan -j "$jobs" --target "${tsan_tests[@]}" "${tsan_programs[@]}"
+}
+
+# Runs each program whole (ctest would list the programs not built here as failures); a
+# program that hangs is stopped after ten minutes.
+tests_tsan() {
+  local test status=0
+  for test in "${tsan_tests[@]}"; do
+    echo "-- $test under ThreadSanitizer"
+    TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
+      timeout 600 "build-tsan/bin/$test" --gtest_brief=1 || { echo "$test: exit status $?"; status=1; }
+  done
+  return $status
+}
+
 jobs=$(nproc)
 stage setup "scripts/setup.sh" "" bash scripts/setup.sh
 stage build "scripts/build.sh build" setup bash scripts/build.sh build
@@ -57,6 +84,8 @@ stage tests "ctest --test-dir build" build ctest --test-dir build --output-on-fa
 stage build-asan "scripts/build.sh build-asan (ASan+UBSan)" setup \
   bash scripts/build.sh build-asan -DTARNVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 stage tests-asan "ctest --test-dir build-asan" build-asan ctest --test-dir build-asan --output-on-failure -j "$jobs"
+stage build-tsan "build the threaded test programs under ThreadSanitizer" setup build_tsan
+stage tests-tsan "${tsan_tests[*]} under ThreadSanitizer" build-tsan tests_tsan
 stage fuzz "scripts/fuzz.sh --seconds ${TARNVIK_FUZZ_SECONDS:-5}" setup \
   bash scripts/fuzz.sh --seconds "${TARNVIK_FUZZ_SECONDS:-5}"
 stage windows-build "scripts/test-windows.sh build (MinGW i686, x86-64)" setup bash scripts/test-windows.sh build

@@ -1,7 +1,5 @@
 #include "download/thunder.h"
 
-#include <thread>
-
 #include "app/global_param.h"
 #include "app/log.h"
 #include "app/text_helpers.h"
@@ -108,24 +106,24 @@ std::optional<XlTaskInfo> CThunder::Query(const DownloadTask& task) {
 
 float CThunder::StopAndWait(const DownloadTask& task) {
   xl_.stopTask(task.handle);
-  auto deadline = std::chrono::steady_clock::now() + stopWaitLimit_;
+  auto deadline = stopWaitClock_->Now() + kStopWaitLimit;
   XlTaskInfo info;
   for (;;) {
     PresetTaskInfo(info);  // a query that fills nothing leaves the preset stopped state
     if (xl_.queryTaskInfoEx != nullptr) xl_.queryTaskInfoEx(task.handle, &info);
     if (IsStoppedState(info.state)) break;
-    if (std::chrono::steady_clock::now() >= deadline) {
+    if (stopWaitClock_->Now() >= deadline) {
       LogLine(WideToLocal(L"下载任务停止超时，按已停止处理：" + task.url));
       break;
     }
-    std::this_thread::sleep_for(kStopPollInterval);
+    stopWaitClock_->Sleep(kStopPollInterval);
   }
   return info.fraction;
 }
 
-void CThunder::SetStopWaitLimit(std::chrono::milliseconds limit) {
+void CThunder::SetStopWaitClock(WaitClock& clock) {
   std::lock_guard guard(lock_);
-  stopWaitLimit_ = limit;
+  stopWaitClock_ = &clock;
 }
 
 DownloadTask* CThunder::CreateTask(const std::wstring& fileName, const std::wstring& saveDir,

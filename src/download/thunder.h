@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/wait_clock.h"
 #include "download/download_task.h"
 #include "download/xl_binding.h"
 #include "platform/platform.h"
@@ -61,8 +62,8 @@ class CThunder {
 
   // A task that has not stopped after this long counts as stopped.
   static constexpr std::chrono::milliseconds kStopWaitLimit{5000};
-  // Replaces kStopWaitLimit for this engine (tests shorten it).
-  void SetStopWaitLimit(std::chrono::milliseconds limit);
+  // The clock the stop waits run on instead of the steady clock (tests drive it).
+  void SetStopWaitClock(WaitClock& clock);
 
  private:
   using TaskList = std::list<std::unique_ptr<DownloadTask>>;
@@ -90,5 +91,5 @@ class CThunder {
   std::optional<platform::ModuleHandle> library_;
   XlEntryPoints xl_;
   bool initialised_ = false;
-  std::chrono::milliseconds stopWaitLimit_ = kStopWaitLimit;
+  WaitClock* stopWaitClock_ = &SteadyWaitClock();
 };

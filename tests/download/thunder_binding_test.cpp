@@ -3,13 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <map>
+#include <thread>
 
 #include "app/global_param.h"
 #include "download/thunder.h"
 #include "support/download_machine.h"
 #include "support/file_server.h"
+#include "support/manual_wait_clock.h"
 
 namespace {
 
@@ -73,6 +76,7 @@ TEST(ThunderBinding, WithoutInitTheLibraryCountsAsNotInitialised) {
 }
 
 TEST(ThunderBinding, StopThatNeverLandsCountsAsStoppedAfterTheLimitAndIsLogged) {
+  testing_support::ManualWaitClock clock;  // outlives the engine, which the machine releases
   DownloadMachine machine;
   machine.WriteFile(L"D:\\Tarnvik\\test_ver.test", "test_console\n");  // shows the log
   AlteredPlatform altered(machine.folder(), {{"XL_StopTask", reinterpret_cast<void*>(&IgnoreStop)}});
@@ -83,14 +87,19 @@ TEST(ThunderBinding, StopThatNeverLandsCountsAsStoppedAfterTheLimitAndIsLogged) 
   server.WriteFile("a.iso", std::string(4 << 20, 'x'));
   CGlobalParam::Instance();
   auto engine = CThunder::Instance();
-  engine->SetStopWaitLimit(std::chrono::milliseconds(50));  // instead of the 5 s the program waits
+  engine->SetStopWaitClock(clock);
   const std::string url = server.Url("a.iso");
   DownloadTask* task = engine->CreateTask(L"a.iso", L"D:\\Tarnvik\\gho-prlm\\", std::wstring(url.begin(), url.end()));
   ASSERT_TRUE(engine->StartTask(task));
 
   ::testing::internal::CaptureStdout();
+  std::atomic<bool> stopReturned{false};
+  std::thread timePasses([&] { clock.AdvanceUntil([&] { return stopReturned.load(); }, std::chrono::milliseconds(10)); });
   EXPECT_TRUE(engine->StopTask(task));
+  stopReturned = true;
+  timePasses.join();
   std::string log = ::testing::internal::GetCapturedStdout();
+  EXPECT_GE(clock.Elapsed(), CThunder::kStopWaitLimit);  // the whole limit, not less
   EXPECT_EQ(task->state, kTaskStopped);
   EXPECT_NE(log.find("下载任务停止超时，按已停止处理：" + url), std::string::npos) << log;
 }

@@ -3,6 +3,9 @@
 // ends complete.
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -26,6 +29,43 @@ using testing_support::PatternBytes;
 constexpr size_t kFileSize = 3 << 20;
 constexpr int64_t kCut = 1 << 20;
 const std::wstring kDir = L"D:\\Tarnvik\\gho-prlm\\";
+
+// A loopback port that answers nothing and only counts who connected: a URL of a refused
+// scheme must be failed before it reaches the network, so a port where nothing listens
+// would let such a case pass either way.
+class CountingListener {
+ public:
+  CountingListener() : fd_(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bound_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+             listen(fd_, 16) == 0 && getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    port_ = ntohs(address.sin_port);
+  }
+  ~CountingListener() {
+    if (fd_ >= 0) close(fd_);
+  }
+  bool bound() const { return bound_; }
+  std::string Url(const std::string& scheme, const std::string& path) const {
+    return scheme + "://127.0.0.1:" + std::to_string(port_) + "/" + path;
+  }
+  // The connections made so far (the kernel completes them without an accept).
+  int Connections() {
+    for (int client; (client = accept(fd_, nullptr, nullptr)) >= 0;) {
+      close(client);
+      ++connections_;
+    }
+    return connections_;
+  }
+
+ private:
+  int fd_;
+  bool bound_ = false;
+  int port_ = 0;
+  int connections_ = 0;
+};
 
 class XldlLibraryTest : public ::testing::Test {
  protected:
@@ -219,12 +259,16 @@ TEST_F(XldlLibraryTest, ErrorAnswerFailsAndCountsAsStopped) {
 // A URL from the catalogue must not reach the machine's own files or other protocols.
 TEST_F(XldlLibraryTest, FetchesOnlyOverHttpAndHttps) {
   std::filesystem::create_directories(machine_.HostPath(kDir));
-  for (const char* url : {"file:///etc/hostname", "ftp://127.0.0.1:1/a.iso", "gopher://127.0.0.1:1/a"}) {
+  CountingListener listener;
+  ASSERT_TRUE(listener.bound());
+  for (const std::string& url :
+       {std::string("file:///etc/hostname"), listener.Url("ftp", "a.iso"), listener.Url("gopher", "a")}) {
     uint32_t task = Create(url);
     ASSERT_NE(task, 0u) << url;
     ASSERT_NE(xl_.startTask(task), 0) << url;
     EXPECT_TRUE(WaitState(task, kXlStateFailed)) << url;
     EXPECT_FALSE(machine_.HostFileExists(kDir + L"image.iso")) << url;
+    EXPECT_EQ(listener.Connections(), 0) << url << " reached the network";
     xl_.deleteTask(task);
   }
 }
@@ -348,13 +392,15 @@ TEST_F(XldlLibraryTest, RefusesNamesWindowsReservesAndSaysWhy) {
 TEST_F(XldlLibraryTest, FailuresCarryTheirReasonAndWhetherARetryCanMendThem) {
   std::filesystem::create_directories(machine_.HostPath(kDir));
   FileServer server;
+  CountingListener listener;
+  ASSERT_TRUE(listener.bound());
   struct Case {
     std::string url;
     int32_t kind;
     const char* reason;
   } cases[] = {
       {server.Url("missing.iso"), kXldlPermanent, "HTTP 404"},
-      {"ftp://127.0.0.1:1/a.iso", kXldlPermanent, "ftp"},
+      {listener.Url("ftp", "a.iso"), kXldlPermanent, "ftp"},
       {"http://127.0.0.1:1/a.iso", kXldlRetryable, "onnect"},  // nothing listens on port 1
   };
   for (const Case& c : cases) {
