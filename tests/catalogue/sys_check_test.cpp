@@ -1,11 +1,11 @@
 // The system check worker, run whole on simulated machines against the local service.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +17,7 @@
 #include "program_machine.h"
 #include "reinstall/reinstall_controller.h"
 #include "services/local_service.h"
+#include "support/service_base_override.h"
 #include "support/temp_dir.h"
 
 using namespace std::chrono_literals;
@@ -111,9 +112,8 @@ class SysCheckTest : public testing::Test {
     service_ = std::make_unique<services::LocalService>(services::ServiceOptions{root_.path(), 0});
     ASSERT_TRUE(service_->Bind());
     service_->Start();
-    setenv("TARNVIK_SERVICE_BASE", ("http://127.0.0.1:" + std::to_string(service_->port())).c_str(), 1);
+    base_.emplace(service_->port());
   }
-  ~SysCheckTest() override { unsetenv("TARNVIK_SERVICE_BASE"); }
 
   std::vector<std::string> FileStates() {
     std::vector<std::string> out;
@@ -124,6 +124,7 @@ class SysCheckTest : public testing::Test {
   }
 
   TempDir root_;
+  std::optional<testing_support::ServiceBaseOverride> base_;
   std::unique_ptr<services::LocalService> service_;
   RecordingCheckPage page_;
   ReinstallController controller_;
@@ -199,6 +200,7 @@ TEST_F(SysCheckTest, FailuresShowCrossesAndTheCacheServesTheList) {
 }
 
 TEST_F(SysCheckTest, OneCheckAtATimeAndDeletionStopsIt) {
+  StartService();  // the checks ask for the catalogue: from this test's own service
   ProgramMachine machine(Windows7Machine());
   EXPECT_FALSE(controller_.StartSystemCheck());  // no page yet
   controller_.checkPage = &page_;

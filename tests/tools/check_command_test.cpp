@@ -2,7 +2,6 @@
 // endpoint that service answers with.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,12 +11,14 @@
 #include "app/payload_cipher.h"
 #include "app/post_form.h"
 #include "services/local_service.h"
+#include "support/service_base_override.h"
 #include "support/tarnvikctl_process.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using testing_support::RunTarnvikctl;
+using testing_support::ServiceBaseOverride;
 using testing_support::TempDir;
 
 const char kCatalogue[] =
@@ -45,11 +46,10 @@ TEST_F(LocalCatalogueService, CheckOnTheDemoMachinePrintsTheRecommendationAndThe
   TempDir machine;
   std::filesystem::copy(TARNVIK_SOURCE_DIR "/tools/machines/demo", machine.path(),
                         std::filesystem::copy_options::recursive);
-  setenv("TARNVIK_SERVICE_BASE", Base().c_str(), 1);
+  ServiceBaseOverride base(Base());
   testing::internal::CaptureStdout();  // the service logs each request
   auto outcome = RunTarnvikctl({"check", "--machine", machine.path().string()});
   std::string serviceLog = testing::internal::GetCapturedStdout();
-  unsetenv("TARNVIK_SERVICE_BASE");
 
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_EQ(serviceLog, "catalogue request: channel=B3\n");
@@ -73,9 +73,8 @@ TEST_F(LocalCatalogueService, CheckWithTheServiceDownShowsTheFailure) {
   std::filesystem::copy(TARNVIK_SOURCE_DIR "/tools/machines/demo", machine.path(),
                         std::filesystem::copy_options::recursive);
   service_.Stop();
-  setenv("TARNVIK_SERVICE_BASE", Base().c_str(), 1);
+  ServiceBaseOverride base(Base());
   auto outcome = RunTarnvikctl({"check", "--machine", machine.path().string()});
-  unsetenv("TARNVIK_SERVICE_BASE");
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_NE(outcome.out.find("network: 网络连接失败 [failed]\n"), std::string::npos) << outcome.out;
   EXPECT_NE(outcome.out.find("WinPE:\t\t0\t\t0\n"), std::string::npos) << outcome.out;  // no cache, no list
@@ -94,9 +93,10 @@ TEST(CheckCommand, NamesAServiceAddressThatIsNotAUrl) {
   std::filesystem::copy(TARNVIK_SOURCE_DIR "/tools/machines/demo", machine.path(),
                         std::filesystem::copy_options::recursive);
   for (const char* base : {"127.0.0.1:8080", "http://", "ftp://127.0.0.1", "http://127.0.0.1:99999", "http://a b"}) {
-    setenv("TARNVIK_SERVICE_BASE", base, 1);
-    auto outcome = RunTarnvikctl({"check", "--machine", machine.path().string()});
-    unsetenv("TARNVIK_SERVICE_BASE");
+    auto outcome = [&] {
+      ServiceBaseOverride override(base);
+      return RunTarnvikctl({"check", "--machine", machine.path().string()});
+    }();
     EXPECT_EQ(outcome.exitCode, 2) << base;
     EXPECT_NE(outcome.err.find(std::string("the service address '") + base + "' (TARNVIK_SERVICE_BASE) is not a URL"),
               std::string::npos)
