@@ -41,9 +41,9 @@ std::vector<std::string> FileNames(const CatalogueResult& c) {
 
 class FetchCatalogueTest : public testing::Test {
  protected:
-  FetchCatalogueTest() {
+  void SetUp() override {
     std::ofstream(root_.path() / "catalogue.json", std::ios::binary) << kCatalogue;
-    service_.Bind();
+    ASSERT_TRUE(service_.Bind());
     service_.Start();
     facts_.machineText = L"Win7 64位 旗舰版";
   }

@@ -45,6 +45,11 @@ LocalHttpServer::LocalHttpServer(const std::function<void(httplib::Server&)>& ad
   for (int i = 0; i < 5000 && !server_.is_running(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  if (!server_.is_running()) {
+    server_.stop();
+    thread_.join();
+    throw std::runtime_error("the loopback server on port " + std::to_string(port_) + " did not start serving");
+  }
 }
 
 LocalHttpServer::~LocalHttpServer() {

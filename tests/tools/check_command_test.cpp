@@ -31,9 +31,9 @@ const char kCatalogue[] =
 
 class LocalCatalogueService : public testing::Test {
  protected:
-  LocalCatalogueService() {
+  void SetUp() override {
     std::ofstream(root_.path() / "catalogue.json", std::ios::binary) << kCatalogue;
-    service_.Bind();
+    ASSERT_TRUE(service_.Bind());
     service_.Start();
   }
   std::string Base() const { return "http://127.0.0.1:" + std::to_string(service_.port()); }

@@ -72,8 +72,8 @@ TEST(StatsEndpoint, LogsEachPointDecryptedInPostedOrder) {
 
 class StatsEndpointService : public testing::Test {
  protected:
-  StatsEndpointService() {
-    service_.Bind();
+  void SetUp() override {
+    ASSERT_TRUE(service_.Bind());
     service_.Start();
   }
   httplib::Result Post(const std::string& body) {
