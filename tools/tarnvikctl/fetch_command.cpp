@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +19,7 @@
 #include "app/global_param.h"
 #include "app/size_text.h"
 #include "app/text_helpers.h"
+#include "arguments.h"
 #include "command.h"
 #include "download/stall_watch.h"
 #include "download/thunder.h"
@@ -121,14 +121,6 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
-// A whole number from 1 to `most`, or nothing.
-std::optional<int> CountArgument(const std::string& text, int most) {
-  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return {};
-  int value = std::stoi(text);
-  if (value < 1 || value > most) return {};
-  return value;
-}
-
 // Runs one task to its end and reports it; the exit status.
 int RunTask(CThunder& engine, DownloadTask* task, const StallRule& stall) {
   std::string why;
@@ -167,21 +159,14 @@ int Fetch(const std::vector<std::string>& args) {
   StallRule stall;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      std::printf("usage: tarnvikctl %s\n", kUsage);
-      return 0;
-    }
-    bool valued = arg == "--machine" || arg == "--stall-seconds" || arg == "--restarts";
-    if (valued && i + 1 == args.size()) return Usage(arg + " needs a value");
     if (arg == "--machine") {
-      machineDir = args[++i];
-    } else if (arg == "--stall-seconds" || arg == "--restarts") {
-      auto count = CountArgument(args[++i], arg == "--restarts" ? 100 : 3600);
-      if (!count) return Usage(arg + " takes a whole number from 1 to " + (arg == "--restarts" ? "100" : "3600") +
-                               ", not '" + args[i] + "'");
-      (arg == "--restarts" ? stall.restarts : stall.seconds) = *count;
+      machineDir = tarnvikctl::OptionValue(args, i);
+    } else if (arg == "--stall-seconds") {
+      stall.seconds = static_cast<int>(tarnvikctl::NumberOption(arg, tarnvikctl::OptionValue(args, i), 1, 3600));
+    } else if (arg == "--restarts") {
+      stall.restarts = static_cast<int>(tarnvikctl::NumberOption(arg, tarnvikctl::OptionValue(args, i), 1, 100));
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return Usage("unknown option '" + arg + "'");
+      tarnvikctl::UnknownOption(arg);
     } else if (positional.size() == 2) {
       return Usage("unexpected argument '" + arg + "'");
     } else {
