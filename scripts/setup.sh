@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libcpp-httplib-dev libpugixml-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev libx11-dev libgif-dev fonts-wqy-microhei xvfb xdotool
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev p7zip-full xorriso
 )
 
 # First only look: what is missing is found without changing anything, so that a user who

@@ -35,6 +35,15 @@ struct DiskFreeSpace {
   uint64_t totalFreeBytes = 0;
 };
 
+// File attributes of GetFileAttributesW and SetFileAttributesW.
+inline constexpr uint32_t kFileAttributeReadOnly = 0x01;
+inline constexpr uint32_t kFileAttributeHidden = 0x02;
+inline constexpr uint32_t kFileAttributeSystem = 0x04;
+inline constexpr uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr uint32_t kFileAttributeArchive = 0x20;
+inline constexpr uint32_t kFileAttributeNormal = 0x80;  // set alone: no other attribute
+inline constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+
 struct VolumeInformation {
   std::wstring label;
   std::wstring fileSystem;
@@ -53,7 +62,16 @@ class Files {
   virtual bool FileExists(const std::wstring& path) = 0;
   // Creates or replaces a file with these bytes; false when it cannot be written.
   virtual bool WriteFile(const std::wstring& path, const std::string& bytes) = 0;
+  // DeleteFileW: fails on a read-only file, as on Windows.
   virtual bool RemoveFile(const std::wstring& path) = 0;
+  // GetFileAttributesW of a file or folder; kInvalidFileAttributes when nothing is there.
+  virtual uint32_t GetFileAttributes(const std::wstring& path) = 0;
+  // SetFileAttributesW; kFileAttributeNormal clears read-only, hidden and system.
+  virtual bool SetFileAttributes(const std::wstring& path, uint32_t attributes) = 0;
+  // CopyFileW: the target gets the source's bytes and attributes. Fails when the source
+  // is missing, when `failIfExists` and the target exists, and, as on Windows, when an
+  // existing target is read-only or hidden.
+  virtual bool CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
   // Takes an exclusive lock on the file (created empty when missing) that every process
   // of the machine honours, waiting while another holds it (LockFileEx); the lock lasts as
   // long as the returned holder. Nothing when the file cannot be opened.
@@ -149,6 +167,10 @@ struct DiskDeviceElement {
   std::vector<std::optional<std::wstring>> interfacePaths;
 };
 
+// DefineDosDeviceW flags.
+inline constexpr uint32_t kDddRawTargetPath = 0x1;
+inline constexpr uint32_t kDddRemoveDefinition = 0x2;
+
 // Storage queries on volumes ("\\\\.\\C:"), disks ("\\\\.\\PhysicalDrive0"), partitions
 // ("\\\\?\\Harddisk0Partition1") and disk interfaces.
 class Storage {
@@ -173,6 +195,14 @@ class Storage {
   virtual uint32_t LogicalDrives() = 0;
   // GetDriveTypeW of a root ("C:\\").
   virtual uint32_t QueryDriveType(const std::wstring& root) = 0;
+  // GetLogicalDriveStringsW into a buffer of `bufferChars`: the roots ("C:\\"), in
+  // letter order; nothing when they do not fit.
+  virtual std::optional<std::vector<std::wstring>> LogicalDriveStrings(uint32_t bufferChars) = 0;
+  // DefineDosDeviceW: with kDddRawTargetPath maps a drive name ("Z:") to a device path
+  // ("\\device\\Harddisk0\\Partition1"), so that paths on the drive reach that
+  // partition's files; with kDddRemoveDefinition and no target removes the mapping.
+  virtual bool DefineDosDevice(uint32_t flags, const std::wstring& deviceName,
+                               const std::optional<std::wstring>& targetPath) = 0;
   // The present disk interfaces; `friendlyNameBufferBytes` is the size of the buffer the
   // friendly name is read into. Nothing when the set cannot be had.
   virtual std::optional<std::vector<DiskDeviceElement>> DiskInterfaces(uint32_t friendlyNameBufferBytes) = 0;
@@ -265,6 +295,11 @@ struct MemoryQueryReply {
   std::vector<std::optional<std::wstring>> objectTexts;
 };
 
+// GetVersionExW of the running Windows.
+struct OsVersion {
+  uint32_t major = 0, minor = 0, build = 0;
+};
+
 struct FileVersion {
   uint16_t major = 0, minor = 0, build = 0, revision = 0;
 };
@@ -279,6 +314,8 @@ class System {
   virtual std::wstring ModuleFileName() = 0;
   // The product version of a file's version resource.
   virtual std::optional<FileVersion> ProductVersion(const std::wstring& path) = 0;
+  // GetVersionExW; nothing when the call fails.
+  virtual std::optional<OsVersion> GetVersion() = 0;
   // Seconds since 1970.
   virtual int64_t CurrentTime() = 0;
   virtual void SeedRandom(uint32_t seed) = 0;
@@ -292,6 +329,60 @@ class System {
   virtual MemoryQueryReply QueryPhysicalMemory() = 0;
   // Ends the process at once with this exit code (ExitProcess).
   [[noreturn]] virtual void ExitProcess(int exitCode) = 0;
+};
+
+// ShowWindow commands.
+inline constexpr int kSwHide = 0;
+inline constexpr int kSwShowNormal = 1;
+
+// What ShellExecuteExW is asked to start.
+struct ShellExecuteRequest {
+  std::wstring verb;        // "runas", "open", or empty for none
+  std::wstring file;        // a program name ("cmd.exe", "bcdedit.dll") or a full path
+  std::wstring parameters;  // the command line after the program, as it is
+  std::optional<std::wstring> directory;  // the working folder; nothing: the caller's
+  int show = kSwHide;
+};
+
+// A started process (the process handle of SEE_MASK_NOCLOSEPROCESS). Closed when the
+// last copy goes; the process runs on.
+struct ProcessHandle {
+  std::shared_ptr<void> native;
+};
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+  // ShellExecuteExW with the process handle requested: the program is found as Windows
+  // finds it (the working folder, then the system directory). Nothing when it cannot be
+  // started.
+  virtual std::optional<ProcessHandle> ShellExecuteEx(const ShellExecuteRequest& request) = 0;
+  // WaitForSingleObject without time limit: returns when the process has ended.
+  virtual void WaitForExit(const ProcessHandle& process) = 0;
+};
+
+// OpenProcessToken access rights and ExitWindowsEx flags.
+inline constexpr uint32_t kTokenQuery = 0x0008;
+inline constexpr uint32_t kTokenAdjustPrivileges = 0x0020;
+inline constexpr uint32_t kEwxReboot = 0x02;
+inline constexpr uint32_t kEwxForceIfHung = 0x10;
+
+// An open access token. Closed when the last copy goes.
+struct TokenHandle {
+  std::shared_ptr<void> native;
+};
+
+// The privilege to shut the machine down, and the restart.
+class Power {
+ public:
+  virtual ~Power() = default;
+  // OpenProcessToken of the running process; nothing when it is refused.
+  virtual std::optional<TokenHandle> OpenProcessToken(uint32_t access) = 0;
+  // LookupPrivilegeValueW of the name and AdjustTokenPrivileges enabling it alone.
+  virtual bool EnablePrivilege(const TokenHandle& token, const std::wstring& privilegeName) = 0;
+  // ExitWindowsEx: whether the request was accepted. Windows refuses it to a process
+  // that has not enabled SeShutdownPrivilege.
+  virtual bool ExitWindowsEx(uint32_t flags, uint32_t reason) = 0;
 };
 
 // A shared library loaded into the process; valid until FreeLibrary.
@@ -349,6 +440,8 @@ class Platform {
   virtual Console& console() = 0;
   virtual Modules& modules() = 0;
   virtual MessageBoxes& messageBoxes() = 0;
+  virtual Processes& processes() = 0;
+  virtual Power& power() = 0;
 };
 
 // The process-wide platform. Installed once at start-up; using it before then is a

@@ -56,6 +56,8 @@ class LoggedMachine : public platform::Platform {
   platform::Console& console() override { return console_; }
   platform::Modules& modules() override { return machine_.machine().modules(); }
   platform::MessageBoxes& messageBoxes() override { return machine_.machine().messageBoxes(); }
+  platform::Processes& processes() override { return machine_.machine().processes(); }
+  platform::Power& power() override { return machine_.machine().power(); }
 
  private:
   struct RecordingConsole : platform::Console {

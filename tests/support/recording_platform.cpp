@@ -31,7 +31,9 @@ class RecordingConsolePlatform::Empty : public platform::Files,
                                         public platform::Network,
                                         public platform::System,
                                         public platform::Modules,
-                                        public platform::MessageBoxes {
+                                        public platform::MessageBoxes,
+                                        public platform::Processes,
+                                        public platform::Power {
  public:
   bool DirectoryExists(const std::wstring&) override { return false; }
   bool CreateDirectory(const std::wstring&) override { return false; }
@@ -39,6 +41,9 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   bool FileExists(const std::wstring&) override { return false; }
   bool WriteFile(const std::wstring&, const std::string&) override { return false; }
   bool RemoveFile(const std::wstring&) override { return false; }
+  uint32_t GetFileAttributes(const std::wstring&) override { return platform::kInvalidFileAttributes; }
+  bool SetFileAttributes(const std::wstring&, uint32_t) override { return false; }
+  bool CopyFile(const std::wstring&, const std::wstring&, bool) override { return false; }
   std::shared_ptr<void> LockFile(const std::wstring&) override { return nullptr; }
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::wstring&) override {
     return std::nullopt;
@@ -81,6 +86,8 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   }
   uint32_t LogicalDrives() override { return 0; }
   uint32_t QueryDriveType(const std::wstring&) override { return platform::kDriveNoRootDir; }
+  std::optional<std::vector<std::wstring>> LogicalDriveStrings(uint32_t) override { return std::nullopt; }
+  bool DefineDosDevice(uint32_t, const std::wstring&, const std::optional<std::wstring>&) override { return false; }
   std::optional<std::vector<platform::DiskDeviceElement>> DiskInterfaces(uint32_t) override {
     return std::nullopt;
   }
@@ -114,6 +121,7 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   std::optional<platform::FileVersion> ProductVersion(const std::wstring&) override {
     return std::nullopt;
   }
+  std::optional<platform::OsVersion> GetVersion() override { return std::nullopt; }
   int64_t CurrentTime() override { return 0; }
   void SeedRandom(uint32_t) override {}
   int NextRandom() override { return 0; }
@@ -126,6 +134,15 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   void FreeLibrary(const platform::ModuleHandle&) override {}
 
   int Show(const std::wstring&, const std::wstring&, uint32_t) override { return platform::kIdOk; }
+
+  std::optional<platform::ProcessHandle> ShellExecuteEx(const platform::ShellExecuteRequest&) override {
+    return std::nullopt;
+  }
+  void WaitForExit(const platform::ProcessHandle&) override {}
+
+  std::optional<platform::TokenHandle> OpenProcessToken(uint32_t) override { return std::nullopt; }
+  bool EnablePrivilege(const platform::TokenHandle&, const std::wstring&) override { return false; }
+  bool ExitWindowsEx(uint32_t, uint32_t) override { return false; }
 };
 
 RecordingConsolePlatform::RecordingConsolePlatform()
@@ -144,5 +161,7 @@ platform::System& RecordingConsolePlatform::system() { return *empty_; }
 platform::Console& RecordingConsolePlatform::console() { return *console_; }
 platform::Modules& RecordingConsolePlatform::modules() { return *empty_; }
 platform::MessageBoxes& RecordingConsolePlatform::messageBoxes() { return *empty_; }
+platform::Processes& RecordingConsolePlatform::processes() { return *empty_; }
+platform::Power& RecordingConsolePlatform::power() { return *empty_; }
 
 }  // namespace testing_support

@@ -28,6 +28,8 @@ class RecordingConsolePlatform : public platform::Platform {
   platform::Console& console() override;
   platform::Modules& modules() override;
   platform::MessageBoxes& messageBoxes() override;
+  platform::Processes& processes() override;
+  platform::Power& power() override;
 
  private:
   class RecordingConsole;

@@ -71,6 +71,22 @@ bool SimFiles::RemoveFile(const std::wstring& path) {
   return fs::remove(*host, ec);
 }
 
+// Attributes are not kept yet: a file is plain, a folder a folder.
+uint32_t SimFiles::GetFileAttributes(const std::wstring& path) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  if (!host || !fs::exists(*host, ec)) return platform::kInvalidFileAttributes;
+  return fs::is_directory(*host, ec) ? platform::kFileAttributeDirectory : platform::kFileAttributeArchive;
+}
+
+bool SimFiles::SetFileAttributes(const std::wstring&, uint32_t) { return false; }
+
+bool SimFiles::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  auto bytes = ReadFile(from);
+  if (!bytes || (failIfExists && FileExists(to))) return false;
+  return WriteFile(to, *bytes);
+}
+
 std::shared_ptr<void> SimFiles::LockFile(const std::wstring& path) {
   auto host = machine_.MapPath(path);
   if (!host) return nullptr;

@@ -28,6 +28,8 @@ SimPlatform::SimPlatform(fs::path folder)
   console_ = std::make_unique<SimConsole>(*this);
   modules_ = std::make_unique<SimModules>(*this);
   messageBoxes_ = std::make_unique<SimMessageBoxes>(*this);
+  processes_ = std::make_unique<SimProcesses>(*this);
+  power_ = std::make_unique<SimPower>(*this);
 }
 
 SimPlatform::~SimPlatform() = default;
@@ -104,6 +106,8 @@ platform::System& SimPlatform::system() { return *system_; }
 platform::Console& SimPlatform::console() { return *console_; }
 platform::Modules& SimPlatform::modules() { return *modules_; }
 platform::MessageBoxes& SimPlatform::messageBoxes() { return *messageBoxes_; }
+platform::Processes& SimPlatform::processes() { return *processes_; }
+platform::Power& SimPlatform::power() { return *power_; }
 
 std::unique_ptr<SimPlatform> OpenMachineFromEnvironment() {
   const char* folder = std::getenv("TARNVIK_MACHINE");

@@ -37,6 +37,8 @@ class SimPlatform : public platform::Platform {
   platform::Console& console() override;
   platform::Modules& modules() override;
   platform::MessageBoxes& messageBoxes() override;
+  platform::Processes& processes() override;
+  platform::Power& power() override;
 
  private:
   std::filesystem::path folder_;
@@ -50,6 +52,8 @@ class SimPlatform : public platform::Platform {
   std::unique_ptr<platform::Console> console_;
   std::unique_ptr<platform::Modules> modules_;
   std::unique_ptr<platform::MessageBoxes> messageBoxes_;
+  std::unique_ptr<platform::Processes> processes_;
+  std::unique_ptr<platform::Power> power_;
 };
 
 // The machine named by the environment variable TARNVIK_MACHINE; throws MachineError

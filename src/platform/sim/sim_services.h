@@ -24,6 +24,9 @@ class SimFiles : public platform::Files {
   bool FileExists(const std::wstring& path) override;
   bool WriteFile(const std::wstring& path, const std::string& bytes) override;
   bool RemoveFile(const std::wstring& path) override;
+  uint32_t GetFileAttributes(const std::wstring& path) override;
+  bool SetFileAttributes(const std::wstring& path, uint32_t attributes) override;
+  bool CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
   std::shared_ptr<void> LockFile(const std::wstring& path) override;
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::wstring& path) override;
   std::optional<platform::DiskFreeSpace> QueryDiskFreeSpace(const std::wstring& path) override;
@@ -62,6 +65,9 @@ class SimStorage : public platform::Storage {
                                                                 uint32_t bufferBytes) override;
   uint32_t LogicalDrives() override;
   uint32_t QueryDriveType(const std::wstring& root) override;
+  std::optional<std::vector<std::wstring>> LogicalDriveStrings(uint32_t bufferChars) override;
+  bool DefineDosDevice(uint32_t flags, const std::wstring& deviceName,
+                       const std::optional<std::wstring>& targetPath) override;
   std::optional<std::vector<platform::DiskDeviceElement>> DiskInterfaces(uint32_t friendlyNameBufferBytes) override;
 
  private:
@@ -103,6 +109,7 @@ class SimSystem : public platform::System {
   std::wstring SystemDirectory() override;
   std::wstring ModuleFileName() override;
   std::optional<platform::FileVersion> ProductVersion(const std::wstring& path) override;
+  std::optional<platform::OsVersion> GetVersion() override;
   int64_t CurrentTime() override;
   void SeedRandom(uint32_t seed) override;
   int NextRandom() override;
@@ -151,6 +158,27 @@ class SimMessageBoxes : public platform::MessageBoxes {
  private:
   const SimPlatform& machine_;
   std::mutex lock_;
+};
+
+class SimProcesses : public platform::Processes {
+ public:
+  explicit SimProcesses(const SimPlatform& machine) : machine_(machine) {}
+  std::optional<platform::ProcessHandle> ShellExecuteEx(const platform::ShellExecuteRequest& request) override;
+  void WaitForExit(const platform::ProcessHandle& process) override;
+
+ private:
+  const SimPlatform& machine_;
+};
+
+class SimPower : public platform::Power {
+ public:
+  explicit SimPower(const SimPlatform& machine) : machine_(machine) {}
+  std::optional<platform::TokenHandle> OpenProcessToken(uint32_t access) override;
+  bool EnablePrivilege(const platform::TokenHandle& token, const std::wstring& privilegeName) override;
+  bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
+
+ private:
+  const SimPlatform& machine_;
 };
 
 }  // namespace sim

@@ -191,6 +191,20 @@ uint32_t SimStorage::LogicalDrives() {
   return mask;
 }
 
+std::optional<std::vector<std::wstring>> SimStorage::LogicalDriveStrings(uint32_t bufferChars) {
+  std::vector<std::wstring> roots;
+  uint32_t mask = LogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (mask & (1u << i)) roots.push_back(std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":\\");
+  }
+  // Each root and its terminating zero, and the zero that ends the list.
+  if (roots.size() * 4 + 1 > bufferChars) return std::nullopt;
+  return roots;
+}
+
+// No mapping is made so far.
+bool SimStorage::DefineDosDevice(uint32_t, const std::wstring&, const std::optional<std::wstring>&) { return false; }
+
 uint32_t SimStorage::QueryDriveType(const std::wstring& root) {
   if (root.size() != 3 || root[1] != L':' || root[2] != L'\\') return platform::kDriveNoRootDir;
   auto found = FindVolume(machine_.config(), root[0]);

@@ -18,6 +18,9 @@ std::optional<platform::FileVersion> SimSystem::ProductVersion(const std::wstrin
   return it->second;
 }
 
+// The version is not described by the machine yet.
+std::optional<platform::OsVersion> SimSystem::GetVersion() { return std::nullopt; }
+
 int64_t SimSystem::CurrentTime() {
   if (machine_.config().fixedTime) return *machine_.config().fixedTime;
   return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
