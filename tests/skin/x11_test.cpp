@@ -205,7 +205,9 @@ TEST(X11, AMessageBoxIsShownAndClickedInARealWindow) {
   uint32_t shown = ScreenPixel(server.display(), x, y + 10);
   EXPECT_EQ(shown, 0x28c67au) << std::hex << shown << ": the green button is on the screen";
 
-  ASSERT_EQ(testing_support::RunProgram({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}), 0);
+  const testing_support::Outcome click = testing_support::RunProgram(
+      {.args = {"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}});
+  ASSERT_EQ(click.exitCode, 0) << click.err;
   ui.Join();
   EXPECT_EQ(result, 1);
   SetDisplayMode(DisplayMode::Headless);
