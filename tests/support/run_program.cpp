@@ -111,7 +111,8 @@ RunningProgram::RunningProgram(ProgramRun run)
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
       pid_ = -1;
-      startFailure_ = "cannot start " + run_.args[0] + ": " + std::strerror(spawned);
+      const std::string where = run_.folder.empty() ? "" : " in " + run_.folder.string();
+      startFailure_ = "cannot start " + run_.args[0] + where + ": " + std::strerror(spawned);
     }
   }
   CloseAll({in[0], out[1], err[1]});

@@ -84,6 +84,8 @@ TEST(RunProgram, AProgramThatCannotStartFailsTheTestWithTheReason) {
                           "cannot start /nonexistent/program: No such file or directory");
   EXPECT_EQ(outcome.exitCode, -1);
   EXPECT_EQ(outcome.err, "cannot start /nonexistent/program: No such file or directory");
+  EXPECT_NONFATAL_FAILURE(RunProgram({.args = {"pwd"}, .folder = "/nonexistent/folder"}),
+                          "cannot start pwd in /nonexistent/folder: No such file or directory");
 }
 
 TEST(RunningProgram, EndsBySignal) {
