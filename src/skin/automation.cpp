@@ -1,5 +1,6 @@
 #include "skin/automation.h"
 
+#include "platform/codepage.h"
 #include "skin/container.h"
 #include "skin/list.h"
 #include "skin/option.h"
@@ -37,6 +38,18 @@ void SendClick(HWND hwnd, POINT pt) {
   DispatchWindowMessage(hwnd, WM_LBUTTONUP, 0, at);
 }
 
+// "no window of class "X" within N ms; the live windows: "A" titled "a", ..." for `seen`.
+std::string NoWindowOfClass(const CDuiString& className, int timeoutMs, const std::vector<HWND>& seen) {
+  const auto quoted = [](const std::wstring& text) { return "\"" + platform::WideToUtf8(text) + "\""; };
+  std::string text = "no window of class " + quoted(className) + " within " + std::to_string(timeoutMs) + " ms; ";
+  if (seen.empty()) return text + "there was no live window";
+  text += "the live windows:";
+  for (HWND hwnd : seen) {
+    text += (hwnd == seen.front() ? " " : ", ") + quoted(GetWindowClass(hwnd)) + " titled " + quoted(GetWindowTitle(hwnd));
+  }
+  return text;
+}
+
 POINT Centre(const RECT& rc) { return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}; }
 
 bool IsInside(CControlUI* control, CControlUI* ancestor) {
@@ -48,8 +61,11 @@ bool IsInside(CControlUI* control, CControlUI* ancestor) {
 
 }  // namespace
 
-HWND WaitForWindowOfClass(const CDuiString& className) {
-  return WaitForWindow([&](HWND hwnd) { return GetWindowClass(hwnd) == className; });
+FoundWindow WaitForWindowOfClass(const CDuiString& className, int timeoutMs) {
+  if (HWND hwnd = WaitForWindow([&](HWND hwnd) { return GetWindowClass(hwnd) == className; }, timeoutMs)) {
+    return {hwnd, {}};
+  }
+  return {nullptr, NoWindowOfClass(className, timeoutMs, LiveWindows())};
 }
 
 void WaitIdle(HWND hwnd) { RunOnWindowThread(hwnd, [] {}, true); }

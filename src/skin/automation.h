@@ -23,8 +23,17 @@ struct ControlState {
   int value = 0;          // progress bars
 };
 
-// The first live window of this class, waiting for it to appear; null after 30 s.
-HWND WaitForWindowOfClass(const CDuiString& className);
+// What a wait for a window ends with: the window, or why there is none.
+struct FoundWindow {
+  HWND hwnd = nullptr;
+  // Without a window: the class waited for and the windows alive at the end, each with
+  // its class and title, so that a failing test shows what came up instead.
+  std::string failure;
+  explicit operator bool() const { return hwnd != nullptr; }
+};
+
+// The first live window of this class, waiting up to `timeoutMs` for it to appear.
+FoundWindow WaitForWindowOfClass(const CDuiString& className, int timeoutMs = 30000);
 // Waits until the window's thread is idle.
 void WaitIdle(HWND hwnd);
 

@@ -142,7 +142,8 @@ TEST(PostFormFailureTest, ClosedPortFailsAsRefusedWithEmptyResponse) {
   PostForm post;
   post.shouldStop = [] { return false; };
   std::string response;
-  int result = post.Post("http://127.0.0.1:" + std::to_string(testing_support::ClosedPort()) + "/x", "a=1", response);
+  testing_support::ClosedPort closed;
+  int result = post.Post(closed.Url("/x"), "a=1", response);
   EXPECT_EQ(result, CURLE_COULDNT_CONNECT);
   EXPECT_TRUE(response.empty());
 }

@@ -79,7 +79,8 @@ TEST_F(FetchCatalogueTest, ReplyIsCachedAndTheCacheServesRunsWithoutNetwork) {
 
 TEST_F(FetchCatalogueTest, FailedRequestLeavesTheListEmptyAndTheCacheAsItWas) {
   platform::Current().files().WriteFile(machine_.params().cacheDir + L"os.json", kCatalogue);
-  ServiceBaseOverride base(testing_support::ClosedPort());
+  testing_support::ClosedPort closed;
+  ServiceBaseOverride base(closed.port());
   // The network test passed, then the request fails.
   EXPECT_TRUE(Fetch(true).osList.empty());  // the cache is no fallback here
   EXPECT_EQ(CacheText(), kCatalogue);

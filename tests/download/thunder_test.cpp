@@ -138,7 +138,8 @@ TEST(ThunderAtProgramStart, DeeplyNestedListDoesNotStopTheProgram) {
   DownloadMachine machine;
   const std::string nested = std::string(1001, '[') + std::string(1001, ']');
   machine.WriteFile(kList, nested);
-  EXPECT_EQ(testing_support::RunProgram({TARNVIK_BIN_DIR "/Tarnvik"}), 0);
+  const testing_support::Outcome run = testing_support::RunProgram({.args = {TARNVIK_BIN_DIR "/Tarnvik"}});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(machine.ReadHostFile(kList + L".bad"), nested);
 }
 

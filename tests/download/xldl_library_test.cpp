@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "support/download_machine.h"
 #include "support/file_server.h"
+#include "support/local_http_server.h"
 #include "xldl/transfer_task.h"
 
 namespace {
@@ -394,6 +395,7 @@ TEST_F(XldlLibraryTest, FailuresCarryTheirReasonAndWhetherARetryCanMendThem) {
   FileServer server;
   CountingListener listener;
   ASSERT_TRUE(listener.bound());
+  testing_support::ClosedPort closed;
   struct Case {
     std::string url;
     int32_t kind;
@@ -401,7 +403,7 @@ TEST_F(XldlLibraryTest, FailuresCarryTheirReasonAndWhetherARetryCanMendThem) {
   } cases[] = {
       {server.Url("missing.iso"), kXldlPermanent, "HTTP 404"},
       {listener.Url("ftp", "a.iso"), kXldlPermanent, "ftp"},
-      {"http://127.0.0.1:1/a.iso", kXldlRetryable, "onnect"},  // nothing listens on port 1
+      {closed.Url("/a.iso"), kXldlRetryable, "onnect"},
   };
   for (const Case& c : cases) {
     uint32_t task = Create(c.url);

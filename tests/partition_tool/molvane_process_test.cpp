@@ -1,10 +1,5 @@
 // Molvane run as a real process against the fake diskpart, one temporary folder per run:
 // the program is copied there, so its work files are the run's own.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,7 +10,7 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "support/run_program.h"
 
 namespace {
 
@@ -68,52 +63,12 @@ class TempFolder {
   fs::path path_;
 };
 
-struct RunResult {
-  int status = -1;
-  std::string console;
-  std::string errors;
-};
-
-// Runs the copy of Molvane in `folder` with the given environment additions.
-RunResult RunMolvane(const fs::path& folder, const std::vector<std::string>& arguments,
-                     const std::vector<std::string>& environment) {
-  const std::string program = (folder / "molvane").string();
-  const std::string consoleFile = (folder / "console.out").string();
-  const std::string errorsFile = (folder / "console.err").string();
-  std::vector<std::string> words = {program};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-
-  std::vector<std::string> variables = environment;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string variable = *entry;
-    if (!variable.starts_with("MOLVANE_") && !variable.starts_with("FAKE_DISKPART_")) {
-      variables.push_back(variable);
-    }
-  }
-  std::vector<char*> envp;
-  for (std::string& variable : variables) envp.push_back(variable.data());
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, consoleFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorsFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t child = 0;
-  RunResult result;
-  if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  result.console = ReadFile(consoleFile);
-  result.errors = ReadFile(errorsFile);
-  return result;
+// Runs the copy of Molvane in `folder` with the given changes to the environment.
+testing_support::Outcome RunMolvane(const fs::path& folder, const std::vector<std::string>& arguments,
+                                    const std::vector<std::string>& environment) {
+  std::vector<std::string> args{(folder / "molvane").string()};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  return testing_support::RunProgram({.args = args, .environment = environment});
 }
 
 struct EndToEndCase {
@@ -166,13 +121,13 @@ class MolvaneProcess : public testing::TestWithParam<EndToEndCase> {};
 TEST_P(MolvaneProcess, AnswersAsItsCaseSays) {
   const EndToEndCase& c = GetParam();
   const Machine machine(c.fixtureSet != "-");
-  const RunResult run = RunMolvane(machine.program(), c.arguments,
+  const testing_support::Outcome run = RunMolvane(machine.program(), c.arguments,
                                    {"MOLVANE_SYSTEM_DIR=" + machine.system().string(),
                                     "FAKE_DISKPART_FIXTURES=" MOLVANE_FIXTURES_DIR,
                                     "FAKE_DISKPART_SET=" + c.fixtureSet});
-  EXPECT_EQ(run.console, c.console);
+  EXPECT_EQ(run.out, c.console);
   // An exit status keeps the low 8 bits of the code.
-  EXPECT_EQ(run.status, c.exitCode & 0xFF);
+  EXPECT_EQ(run.exitCode, c.exitCode & 0xFF);
   const fs::path script = machine.program() / "ctemp.txt";
   if (c.lastScript == "none") {
     EXPECT_FALSE(fs::exists(script));
@@ -193,11 +148,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, MolvaneProcess, testing::ValuesIn(LoadCases()),
 
 TEST(MolvaneProcessSetup, BatchFileNamesDiskpartScriptAndOutput) {
   const Machine machine(true);
-  const RunResult run = RunMolvane(machine.program(), {"-H", "D"},
+  const testing_support::Outcome run = RunMolvane(machine.program(), {"-H", "D"},
                                    {"MOLVANE_SYSTEM_DIR=" + machine.system().string(),
                                     "FAKE_DISKPART_FIXTURES=" MOLVANE_FIXTURES_DIR,
                                     "FAKE_DISKPART_SET=list_volume=basic,shrink_querymax=mb"});
-  ASSERT_EQ(run.console, "4096\r\n");
+  ASSERT_EQ(run.out, "4096\r\n");
   const auto quoted = [](const fs::path& path) { return "\"" + path.string() + "\""; };
   EXPECT_EQ(ReadFile(machine.program() / "ctemp_bat.bat"),
             quoted(machine.system() / "diskpart.exe") + " /s " +
@@ -207,10 +162,10 @@ TEST(MolvaneProcessSetup, BatchFileNamesDiskpartScriptAndOutput) {
 
 TEST(MolvaneProcessSetup, UnsetSystemFolderFailsWithAMessage) {
   const Machine machine(true);
-  const RunResult run = RunMolvane(machine.program(), {"-E", "G", "D"}, {});
-  EXPECT_EQ(run.console, "faile\r\n");
-  EXPECT_EQ(run.status, 255);
-  EXPECT_NE(run.errors.find("MOLVANE_SYSTEM_DIR is not set"), std::string::npos) << run.errors;
+  const testing_support::Outcome run = RunMolvane(machine.program(), {"-E", "G", "D"}, {"MOLVANE_SYSTEM_DIR"});
+  EXPECT_EQ(run.out, "faile\r\n");
+  EXPECT_EQ(run.exitCode, 255);
+  EXPECT_NE(run.err.find("MOLVANE_SYSTEM_DIR is not set"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(machine.program() / "ctemp.txt"));
 }
 

@@ -2,17 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <optional>
 #include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/local_http_server.h"
 #include "support/temp_machine.h"
 
 namespace {
@@ -149,26 +145,15 @@ TEST(SimSystem, RandomGeneratorDrawsTheWindowsRuntimeSequence) {
 namespace {
 
 TEST(SimNetwork, ConnectionCheckReallyConnects) {
-  int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(listener, 4), 0);
-  socklen_t length = sizeof address;
-  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  const std::wstring open = L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/api/os-list";
-
+  testing_support::SilentPort listening;
+  testing_support::ClosedPort closed;
+  const std::wstring open = L"http://127.0.0.1:" + std::to_wstring(listening.port()) + L"/api/os-list";
   {
     TempMachine m;
     auto& network = platform::Current().network();
     EXPECT_TRUE(network.CheckConnection(open));
+    EXPECT_FALSE(network.CheckConnection(L"http://127.0.0.1:" + std::to_wstring(closed.port()) + L"/api/os-list"));
     EXPECT_FALSE(network.CheckConnection(L"not a url"));
-  }
-  close(listener);  // nothing listens there any more
-  {
-    TempMachine m;
-    EXPECT_FALSE(platform::Current().network().CheckConnection(open));
   }
   Json::Value down = MinimalMachine();
   down["network"]["up"] = false;

@@ -49,8 +49,9 @@ class InputTest : public ::testing::Test {
       w.ShowModal();
       notes_ = w.notes;
     });
-    hwnd_ = automation::WaitForWindowOfClass(L"TestWindow");
-    ASSERT_NE(hwnd_, nullptr);
+    const automation::FoundWindow found = automation::WaitForWindowOfClass(L"TestWindow");
+    ASSERT_TRUE(found) << found.failure;
+    hwnd_ = found.hwnd;
   }
 
   std::vector<std::wstring> Finish() {

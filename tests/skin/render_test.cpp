@@ -112,7 +112,9 @@ TEST(Images, AnimatedImagePlaysItsFramesOnTheClock) {
     gif = static_cast<CGifAnimUI*>(w.GetPaintManager().FindControl(L"gif"));
     w.ShowModal();
   });
-  HWND h = automation::WaitForWindowOfClass(L"TestWindow");
+  const automation::FoundWindow found = automation::WaitForWindowOfClass(L"TestWindow");
+  ASSERT_TRUE(found) << found.failure;
+  HWND h = found.hwnd;
   auto frameNow = [&] {
     size_t frame = 0;
     RunOnWindowThread(h, [&] { frame = gif.load()->GetFrameIndex(); }, true);
@@ -164,7 +166,9 @@ TEST(WorkerUpdates, AnUpdateForARemovedControlIsDropped) {
     box = static_cast<CContainerUI*>(w.GetPaintManager().FindControl(L"box"));
     w.ShowModal();
   });
-  HWND h = automation::WaitForWindowOfClass(L"TestWindow");
+  const automation::FoundWindow found = automation::WaitForWindowOfClass(L"TestWindow");
+  ASSERT_TRUE(found) << found.failure;
+  HWND h = found.hwnd;
   RunOnWindowThread(h, [&] {
     CControlUI* label = box.load()->GetItemAt(0);
     std::thread worker([label] { label->SetText(L"太晚了"); });  // queued for this thread

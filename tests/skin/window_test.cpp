@@ -33,15 +33,18 @@ struct ModalWindow {
           result = static_cast<int>(w.ShowModal());
           notes = w.notes;
           timerIds = w.timerIds;
-        }),
-        hwnd(automation::WaitForWindowOfClass(cls)) {}
+        }) {
+    const automation::FoundWindow found = automation::WaitForWindowOfClass(cls);
+    EXPECT_TRUE(found) << found.failure;
+    hwnd = found.hwnd;
+  }
 
   std::atomic<int> result{-1};
   std::thread::id uiThread;
   std::vector<std::wstring> notes;
   std::vector<UINT_PTR> timerIds;
   UiThread ui;
-  HWND hwnd;
+  HWND hwnd = nullptr;
 };
 
 TEST(Window, ShowModalReturnsTheCodeOfTheClose) {
@@ -59,6 +62,28 @@ TEST(Window, ShowModalReturnsTheCodeOfTheClose) {
   }
 }
 
+// A wait that finds no window of its class tells which windows there were instead.
+TEST(Window, AWaitThatFindsNoWindowTellsTheWindowsThereWere) {
+  TempMachine machine;
+  EXPECT_EQ(automation::WaitForWindowOfClass(L"Dialog", 50).failure,
+            "no window of class \"Dialog\" within 50 ms; there was no live window");
+  ModalWindow first(machine, {}, L"First");
+  UiThread ui([&] {
+    TestWindow w(machine, L"Second.xml", kButtonWindow, L"Second");
+    w.Create(nullptr, L"提示 box", WS_VISIBLE, 0);
+    w.ShowModal();
+  });
+  const automation::FoundWindow second = automation::WaitForWindowOfClass(L"Second");
+  ASSERT_TRUE(second) << second.failure;
+  const automation::FoundWindow missing = automation::WaitForWindowOfClass(L"Dialog", 50);
+  EXPECT_EQ(missing.hwnd, nullptr);
+  EXPECT_EQ(missing.failure,
+            "no window of class \"Dialog\" within 50 ms; the live windows: \"First\" titled \"test\", "
+            "\"Second\" titled \"提示 box\"");
+  PostMessage(second.hwnd, WM_CLOSE, 0);
+  PostMessage(first.hwnd, WM_CLOSE, 0);
+}
+
 TEST(Window, ModalRunsNestAndTheOwnerIsDisabledMeanwhile) {
   TempMachine machine;
   std::atomic<int> inner{-1};
@@ -71,8 +96,9 @@ TEST(Window, ModalRunsNestAndTheOwnerIsDisabledMeanwhile) {
     };
   });
   PostMessage(outer.hwnd, 3001);
-  HWND dialog = automation::WaitForWindowOfClass(L"Inner");
-  ASSERT_NE(dialog, nullptr);
+  const automation::FoundWindow dialogFound = automation::WaitForWindowOfClass(L"Inner");
+  ASSERT_TRUE(dialogFound) << dialogFound.failure;
+  HWND dialog = dialogFound.hwnd;
   automation::WaitIdle(dialog);
   EXPECT_FALSE(IsWindowEnabled(outer.hwnd));
   EXPECT_EQ(GetWindowOwner(dialog), outer.hwnd);

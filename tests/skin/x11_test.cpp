@@ -144,8 +144,9 @@ TEST(X11, WindowsLieOnASmallScreenAndTellTheirNamesInUtf8) {
   testing_support::SkinMachine machine;
 
   UiThread boxThread([] { ShowMsgBox2(nullptr, L"程序正在运行，确定要退出？", L"提示", 0, L"确定", L"取消"); });
-  HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
-  ASSERT_NE(box, nullptr);
+  const automation::FoundWindow boxFound = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_TRUE(boxFound) << boxFound.failure;
+  HWND box = boxFound.hwnd;
   automation::WaitIdle(box);
   UiThread bigThread([&machine] {
     testing_support::TestWindow big(machine, L"big.xml", testing_support::WindowXml("<Control />", "1200,900"));
@@ -153,8 +154,9 @@ TEST(X11, WindowsLieOnASmallScreenAndTellTheirNamesInUtf8) {
     big.CenterWindow();
     big.ShowModal();
   });
-  HWND big = automation::WaitForWindowOfClass(L"TestWindow");
-  ASSERT_NE(big, nullptr);
+  const automation::FoundWindow bigFound = automation::WaitForWindowOfClass(L"TestWindow");
+  ASSERT_TRUE(bigFound) << bigFound.failure;
+  HWND big = bigFound.hwnd;
   automation::WaitIdle(big);
 
   // "left,top,right,bottom" of the window of that name, "none" without one. The X server
@@ -192,8 +194,9 @@ TEST(X11, AMessageBoxIsShownAndClickedInARealWindow) {
   testing_support::SkinMachine machine;
   std::atomic<int> result{-1};
   testing_support::UiThread ui([&] { result = ShowMsgBox1(nullptr, L"请检查网络是否正确连接！", L"提示", 0, L"确定"); });
-  HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
-  ASSERT_NE(box, nullptr);
+  const automation::FoundWindow boxFound = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_TRUE(boxFound) << boxFound.failure;
+  HWND box = boxFound.hwnd;
   automation::WaitIdle(box);  // shown and painted
   RECT window;
   ASSERT_TRUE(GetWindowRect(box, &window));
@@ -205,7 +208,9 @@ TEST(X11, AMessageBoxIsShownAndClickedInARealWindow) {
   uint32_t shown = ScreenPixel(server.display(), x, y + 10);
   EXPECT_EQ(shown, 0x28c67au) << std::hex << shown << ": the green button is on the screen";
 
-  ASSERT_EQ(testing_support::RunProgram({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}), 0);
+  const testing_support::Outcome click = testing_support::RunProgram(
+      {.args = {"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}});
+  ASSERT_EQ(click.exitCode, 0) << click.err;
   ui.Join();
   EXPECT_EQ(result, 1);
   SetDisplayMode(DisplayMode::Headless);

@@ -16,23 +16,6 @@ std::string LoopbackUrl(int port, const std::string& path) {
   return "http://127.0.0.1:" + std::to_string(port) + path;
 }
 
-// A TCP socket bound to 127.0.0.1 on a port the system picks; returns the socket.
-int BindLoopback(int& port) {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  if (s < 0) throw std::runtime_error("socket failed");
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (bind(s, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    close(s);
-    throw std::runtime_error("bind failed");
-  }
-  port = ntohs(address.sin_port);
-  return s;
-}
-
 }  // namespace
 
 LocalHttpServer::LocalHttpServer(const std::function<void(httplib::Server&)>& addRoutes) {
@@ -59,50 +42,49 @@ LocalHttpServer::~LocalHttpServer() {
 
 std::string LocalHttpServer::Url(const std::string& path) const { return LoopbackUrl(port_, path); }
 
-SilentPort::SilentPort() : socket_(BindLoopback(port_)) {
-  if (listen(socket_, 16) != 0) {
+BoundPort::BoundPort() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+  if (socket_ < 0) throw std::runtime_error("socket failed");
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     close(socket_);
-    throw std::runtime_error("listen failed");
+    throw std::runtime_error("bind failed");
   }
+  port_ = ntohs(address.sin_port);
 }
 
-SilentPort::~SilentPort() { close(socket_); }
+BoundPort::~BoundPort() { close(socket_); }
 
-std::string SilentPort::Url(const std::string& path) const { return LoopbackUrl(port_, path); }
+std::string BoundPort::Url(const std::string& path) const { return LoopbackUrl(port_, path); }
 
-HangUpPort::HangUpPort() : socket_(BindLoopback(port_)) {
-  if (listen(socket_, 16) != 0) {
-    close(socket_);
-    throw std::runtime_error("listen failed");
-  }
+void BoundPort::Listen() {
+  if (listen(socket_, 16) != 0) throw std::runtime_error("listen failed");
+}
+
+HangUpPort::HangUpPort() {
+  Listen();
   thread_ = std::thread([this] { Serve(); });
 }
 
 HangUpPort::~HangUpPort() {
   stop_ = true;
   thread_.join();
-  close(socket_);
 }
-
-std::string HangUpPort::Url(const std::string& path) const { return LoopbackUrl(port_, path); }
 
 void HangUpPort::Serve() {
   while (!stop_) {
-    pollfd listening{socket_, POLLIN, 0};
+    pollfd listening{socket(), POLLIN, 0};
     if (poll(&listening, 1, 50) != 1) continue;
-    int client = accept(socket_, nullptr, nullptr);
+    int client = accept(socket(), nullptr, nullptr);
     if (client < 0) continue;
     pollfd incoming{client, POLLIN, 0};
     char buffer[4096];
     if (poll(&incoming, 1, 2000) == 1 && recv(client, buffer, sizeof buffer, 0) > 0) ++requests_;
     close(client);
   }
-}
-
-int ClosedPort() {
-  int port = -1;
-  close(BindLoopback(port));
-  return port;
 }
 
 }  // namespace testing_support

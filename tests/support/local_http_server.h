@@ -29,49 +29,56 @@ class LocalHttpServer {
   std::thread thread_;
 };
 
-// A port that takes connections but never reads or answers: the system completes each
-// connection into the listen queue and nothing accepts it. For time-out tests.
-class SilentPort {
+// A TCP socket bound to a loopback port the system picks, until the end of the scope. It
+// is bound without SO_REUSEADDR, so no other socket, a server of another test included,
+// takes the port meanwhile.
+class BoundPort {
  public:
-  SilentPort();
-  ~SilentPort();
-  SilentPort(const SilentPort&) = delete;
-  SilentPort& operator=(const SilentPort&) = delete;
+  BoundPort();
+  ~BoundPort();
+  BoundPort(const BoundPort&) = delete;
+  BoundPort& operator=(const BoundPort&) = delete;
 
   int port() const { return port_; }
+  // "http://127.0.0.1:PORT" + path.
   std::string Url(const std::string& path) const;
 
+ protected:
+  int socket() const { return socket_; }
+  void Listen();
+
  private:
-  int port_ = -1;  // before socket_: the socket's set-up fills it in
+  int port_ = -1;
   int socket_ = -1;
+};
+
+// A loopback port where nothing listens, for as long as this lives: a bound socket that
+// never listens refuses connections on Linux.
+class ClosedPort : public BoundPort {};
+
+// A port that takes connections but never reads or answers: the system completes each
+// connection into the listen queue and nothing accepts it. For time-out tests.
+class SilentPort : public BoundPort {
+ public:
+  SilentPort() { Listen(); }
 };
 
 // A port that accepts each connection, reads what the client sends and hangs up without
 // answering: connections succeed, HTTP requests fail. Counts the connections that sent
 // something (a request), not those closed without a word (a connection check).
-class HangUpPort {
+class HangUpPort : public BoundPort {
  public:
   HangUpPort();
   ~HangUpPort();
-  HangUpPort(const HangUpPort&) = delete;
-  HangUpPort& operator=(const HangUpPort&) = delete;
 
-  int port() const { return port_; }
-  std::string Url(const std::string& path) const;
   int RequestsSeen() const { return requests_; }
 
  private:
   void Serve();
 
-  int port_ = -1;
-  int socket_ = -1;
   std::atomic<bool> stop_{false};
   std::atomic<int> requests_{0};
   std::thread thread_;
 };
-
-// A loopback port that nothing listens on (it was free a moment ago), so connecting to
-// it is refused.
-int ClosedPort();
 
 }  // namespace testing_support

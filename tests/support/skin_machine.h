@@ -15,11 +15,13 @@ class SkinMachine : public TempMachine {
 };
 
 // Runs `body` on a thread of its own, as a program's UI thread, and joins it at the end
-// of the scope (or at Join).
+// of the scope (or at Join). A test that failed before it closed its windows, a window it
+// waited for that never came for one, has every live window closed at the end of the
+// scope, so that the thread leaves its modal loops and the test ends with its failure.
 class UiThread {
  public:
   explicit UiThread(std::function<void()> body) : thread_(std::move(body)) {}
-  ~UiThread() { Join(); }
+  ~UiThread();
   void Join() {
     if (thread_.joinable()) thread_.join();
   }

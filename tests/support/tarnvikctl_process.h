@@ -4,16 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "support/run_program.h"
+
 namespace testing_support {
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+// tarnvikctl of this build followed by `args`, for ProgramRun::args.
+std::vector<std::string> TarnvikctlCommand(const std::vector<std::string>& args);
 
-// Runs tarnvikctl with `args` passed as they are, with no shell in between, in this
-// process's environment.
+// Runs tarnvikctl with `args` passed as they are in this process's environment.
 Outcome RunTarnvikctl(const std::vector<std::string>& args);
 
 }  // namespace testing_support

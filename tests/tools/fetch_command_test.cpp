@@ -1,14 +1,7 @@
 // tarnvikctl fetch as a process: interrupted, it parks its task in downlist.json and the
 // next run resumes it; it refuses a target another fetch writes, and every failure says why.
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -21,17 +14,18 @@
 #include "download/task_list_file.h"
 #include "support/download_machine.h"
 #include "support/file_server.h"
+#include "support/local_http_server.h"
 #include "support/tarnvikctl_process.h"
 #include "xldl/transfer_task.h"
-
-extern char** environ;
 
 namespace {
 
 using testing_support::DownloadMachine;
 using testing_support::FileServer;
 using testing_support::PatternBytes;
+using testing_support::RunningProgram;
 using testing_support::RunTarnvikctl;
+using testing_support::TarnvikctlCommand;
 
 const std::wstring kList = L"D:\\Tarnvik\\temp\\downlist.json";
 
@@ -48,27 +42,6 @@ bool WaitForSize(const std::filesystem::path& file, uintmax_t bytes) {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// Starts tarnvikctl with its output discarded.
-pid_t StartTarnvikctl(const std::vector<std::string>& args) {
-  const std::string program = TARNVIK_BIN_DIR "/tarnvikctl";
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return spawned == 0 ? pid : -1;
-}
-
-int ExitCodeOf(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // A server whose answers stop for a few seconds at `offset`.
 services::ServiceOptions StallAt(int64_t offset) {
   services::ServiceOptions stall;
@@ -80,11 +53,10 @@ services::ServiceOptions StallAt(int64_t offset) {
 // Runs fetch until its partial data holds `bytes` bytes, then sends SIGTERM; its exit code.
 int FetchUntilPartialHolds(const std::vector<std::string>& args, const std::filesystem::path& partial,
                            uintmax_t bytes) {
-  pid_t fetch = StartTarnvikctl(args);
-  if (fetch <= 0) return -1;
+  RunningProgram fetch({.args = TarnvikctlCommand(args)});
   WaitForSize(partial, bytes);
-  kill(fetch, SIGTERM);
-  return ExitCodeOf(fetch);
+  fetch.Signal(SIGTERM);
+  return fetch.Wait().exitCode;
 }
 
 TEST(FetchCommand, InterruptedFetchIsParkedAndTheNextRunResumesIt) {
@@ -103,7 +75,7 @@ TEST(FetchCommand, InterruptedFetchIsParkedAndTheNextRunResumesIt) {
   EXPECT_FALSE(machine.HostFileExists(L"D:\\dl\\win.iso"));
 
   server.Restart({});
-  ASSERT_EQ(ExitCodeOf(StartTarnvikctl(args)), 0);
+  ASSERT_EQ(RunTarnvikctl(args).exitCode, 0);
   EXPECT_EQ(server.BytesSent(), kSize - kCut + xldl::kResumeOverlap);  // the overlap is read again
   EXPECT_TRUE(machine.ReadHostFile(L"D:\\dl\\win.iso") == bytes);
   EXPECT_EQ(machine.ReadHostFile(L"D:\\Tarnvik\\temp\\downlist.json"), "null\n");
@@ -113,8 +85,8 @@ TEST(FetchCommand, ErrorAnswerExitsWithFailure) {
   DownloadMachine machine;
   std::filesystem::create_directories(machine.HostPath(L"D:\\dl"));
   FileServer server;
-  EXPECT_EQ(ExitCodeOf(StartTarnvikctl({"fetch", server.Url("missing.iso"), "D:\\dl", "--machine", machine.folder()})), 1);
-  EXPECT_EQ(ExitCodeOf(StartTarnvikctl({"fetch", server.Url("x.iso"), "D:\\nowhere", "--machine", machine.folder()})), 2);
+  EXPECT_EQ(RunTarnvikctl({"fetch", server.Url("missing.iso"), "D:\\dl", "--machine", machine.folder()}).exitCode, 1);
+  EXPECT_EQ(RunTarnvikctl({"fetch", server.Url("x.iso"), "D:\\nowhere", "--machine", machine.folder()}).exitCode, 2);
   EXPECT_FALSE(machine.HostFileExists(L"D:\\dl\\missing.iso"));
 }
 
@@ -129,13 +101,12 @@ TEST(FetchCommand, SecondFetchOfATargetIsRefusedAndTheFirstEndsIntact) {
   const std::string bytes = PatternBytes(2 << 20);
   server.WriteFile("win.iso", bytes);
   const std::vector<std::string> args{"fetch", server.Url("win.iso"), "D:\\dl", "--machine", machine.folder()};
-  pid_t first = StartTarnvikctl(args);
-  ASSERT_GT(first, 0);
+  RunningProgram first({.args = TarnvikctlCommand(args)});
   ASSERT_TRUE(WaitForSize(machine.HostPath(L"D:\\dl\\win.iso.xltd"), 1));
   auto second = RunTarnvikctl(args);
   EXPECT_EQ(second.exitCode, 1);
   EXPECT_TRUE(Contains(second.err, "D:\\dl\\win.iso is being downloaded by another task")) << second.err;
-  ASSERT_EQ(ExitCodeOf(first), 0);
+  ASSERT_EQ(first.Wait().exitCode, 0);
   EXPECT_TRUE(machine.ReadHostFile(L"D:\\dl\\win.iso") == bytes);
   EXPECT_TRUE(ReadTaskList(machine.ReadHostFile(kList)).empty());
 }
@@ -146,6 +117,7 @@ TEST(FetchCommand, FailuresSayWhyAndOnlyMendableOnesAreParked) {
   DownloadMachine machine;
   std::filesystem::create_directories(machine.HostPath(L"D:\\dl"));
   FileServer server;
+  testing_support::ClosedPort closed;
   struct Case {
     std::string url;
     const char* reason;
@@ -154,7 +126,7 @@ TEST(FetchCommand, FailuresSayWhyAndOnlyMendableOnesAreParked) {
       {server.Url("missing.iso"), "the server answered HTTP 404", 0},
       {"ftp://127.0.0.1:1/a.iso", "ftp", 0},
       {server.Url("CON"), "the file name 'CON' is refused", 0},
-      {"http://127.0.0.1:1/b.iso", "onnect", 1},  // nothing listens: a later run may succeed
+      {closed.Url("/b.iso"), "onnect", 1},  // nothing listens: a later run may succeed
   };
   for (const Case& c : cases) {
     auto outcome = RunTarnvikctl({"fetch", c.url, "D:\\dl", "--machine", machine.folder()});
@@ -167,19 +139,10 @@ TEST(FetchCommand, FailuresSayWhyAndOnlyMendableOnesAreParked) {
 TEST(FetchCommand, ServerThatNeverAnswersEndsAsFailedAfterItsRestarts) {
   DownloadMachine machine;
   std::filesystem::create_directories(machine.HostPath(L"D:\\dl"));
-  // A listening socket that nobody accepts on: connections open, no answer ever comes.
-  int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(listener, 16), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/files/win.iso";
-  auto outcome = RunTarnvikctl(
-      {"fetch", url, "D:\\dl", "--machine", machine.folder(), "--stall-seconds", "1", "--restarts", "2"});
-  close(listener);
+  // Connections open and wait in the listen queue; no answer ever comes.
+  testing_support::SilentPort silent;
+  auto outcome = RunTarnvikctl({"fetch", silent.Url("/files/win.iso"), "D:\\dl", "--machine", machine.folder(),
+                                "--stall-seconds", "1", "--restarts", "2"});
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_TRUE(Contains(outcome.out, "restarting the task (2 of 2)")) << outcome.out;
   EXPECT_TRUE(Contains(outcome.out, "failed: no data for 1 seconds, 2 restarts in a row")) << outcome.out;
@@ -191,11 +154,10 @@ TEST(FetchCommand, SigtermAfterTheLastByteReportsComplete) {
   FileServer server;
   const std::string bytes = PatternBytes(256 << 10);
   server.WriteFile("win.iso", bytes);
-  pid_t fetch = StartTarnvikctl({"fetch", server.Url("win.iso"), "D:\\dl", "--machine", machine.folder()});
-  ASSERT_GT(fetch, 0);
+  RunningProgram fetch({.args = TarnvikctlCommand({"fetch", server.Url("win.iso"), "D:\\dl", "--machine", machine.folder()})});
   ASSERT_TRUE(WaitForSize(machine.HostPath(L"D:\\dl\\win.iso"), bytes.size()));
-  kill(fetch, SIGTERM);  // most often before its next poll has seen the task complete
-  EXPECT_EQ(ExitCodeOf(fetch), 0);
+  fetch.Signal(SIGTERM);  // most often before its next poll has seen the task complete
+  EXPECT_EQ(fetch.Wait().exitCode, 0);
   EXPECT_TRUE(machine.ReadHostFile(L"D:\\dl\\win.iso") == bytes);
   EXPECT_TRUE(ReadTaskList(machine.ReadHostFile(kList)).empty());
 }

@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "skin/image.h"
-#include "support/run_program.h"
 #include "support/skin_machine.h"
+#include "support/tarnvikctl_process.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-int RunShot(std::vector<std::string> args) {
-  args.insert(args.begin(), {TARNVIK_BIN_DIR "/tarnvikctl", "shot"});
-  return testing_support::RunProgram(args);
+testing_support::Outcome RunShot(std::vector<std::string> args) {
+  args.insert(args.begin(), "shot");
+  return testing_support::RunTarnvikctl(args);
 }
 
 std::optional<DuiLib::Bitmap> ReadPng(const std::filesystem::path& path) {
@@ -43,7 +43,8 @@ TEST(ShotCommand, EveryWindowComesOutAtItsSize) {
     std::filesystem::path out = dir.path() / (c.args[0] + ".png");
     std::vector<std::string> args = c.args;
     args.insert(args.begin() + 1, out.string());
-    ASSERT_EQ(RunShot(args), 0) << c.args[0];
+    const testing_support::Outcome shot = RunShot(args);
+    ASSERT_EQ(shot.exitCode, 0) << c.args[0] << ": " << shot.err;
     auto png = ReadPng(out);
     ASSERT_TRUE(png) << c.args[0];
     EXPECT_EQ(png->width, c.width) << c.args[0];
@@ -54,10 +55,12 @@ TEST(ShotCommand, EveryWindowComesOutAtItsSize) {
 TEST(ShotCommand, UsesTheSkinsOfAGivenMachine) {
   testing_support::SkinMachine machine;
   testing_support::TempDir dir;
-  EXPECT_EQ(RunShot({"msgbox1", (dir.path() / "a.png").string(), "--machine", machine.folder().string()}), 0);
+  const testing_support::Outcome shot =
+      RunShot({"msgbox1", (dir.path() / "a.png").string(), "--machine", machine.folder().string()});
+  EXPECT_EQ(shot.exitCode, 0) << shot.err;
   EXPECT_TRUE(ReadPng(dir.path() / "a.png"));
-  EXPECT_EQ(RunShot({"nothing", (dir.path() / "b.png").string()}), 2);
-  EXPECT_EQ(RunShot({"msgbox1"}), 2);
+  EXPECT_EQ(RunShot({"nothing", (dir.path() / "b.png").string()}).exitCode, 2);
+  EXPECT_EQ(RunShot({"msgbox1"}).exitCode, 2);
 }
 
 TEST(ShotCommand, AMachineWithoutTheSkinFilesFailsAndWritesNoImage) {
@@ -65,7 +68,7 @@ TEST(ShotCommand, AMachineWithoutTheSkinFilesFailsAndWritesNoImage) {
   testing_support::TempDir dir;
   for (const char* what : {"msgbox1", "tishi", "oslist"}) {
     const auto out = dir.path() / (std::string(what) + ".png");
-    EXPECT_EQ(RunShot({what, out.string(), "--machine", machine.folder().string()}), 1) << what;
+    EXPECT_EQ(RunShot({what, out.string(), "--machine", machine.folder().string()}).exitCode, 1) << what;
     EXPECT_FALSE(std::filesystem::exists(out)) << what;
   }
 }

@@ -95,8 +95,9 @@ TEST_F(DbTaskTest, AWorkerUpdatesThePanelWhileTheWindowRuns) {
     panel = task;
     window.ShowModal();
   });
-  HWND h = automation::WaitForWindowOfClass(L"XMLWnd");
-  ASSERT_NE(h, nullptr);
+  const automation::FoundWindow found = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_TRUE(found) << found.failure;
+  HWND h = found.hwnd;
   automation::WaitIdle(h);
   std::thread download([&] {
     for (int i = 0; i <= 100; ++i) {

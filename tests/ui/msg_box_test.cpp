@@ -27,9 +27,9 @@ using testing_support::UiThread;
 int RunBox(const std::function<int()>& show, const std::function<void(HWND)>& drive) {
   std::atomic<int> result{-1};
   UiThread ui([&] { result = show(); });
-  HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
-  EXPECT_NE(box, nullptr);
-  if (box) drive(box);
+  const automation::FoundWindow box = automation::WaitForWindowOfClass(L"XMLWnd");
+  EXPECT_TRUE(box) << box.failure;
+  if (box) drive(box.hwnd);
   ui.Join();
   return result;
 }
@@ -113,9 +113,12 @@ TEST(MsgBox, WithAnOwnerADisabledMaskCoversItWhileTheBoxRuns) {
       owner = frame.GetHWND();
       result = ShowMsgBox1(frame.GetHWND(), L"磁盘容量不足，请检查磁盘空间", L"提示", 0, L"确定");
     });
-    HWND mask = automation::WaitForWindowOfClass(L"MaskWnd");
-    HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
-    ASSERT_TRUE(mask && box);
+    const automation::FoundWindow maskFound = automation::WaitForWindowOfClass(L"MaskWnd");
+    ASSERT_TRUE(maskFound) << maskFound.failure;
+    HWND mask = maskFound.hwnd;
+    const automation::FoundWindow boxFound = automation::WaitForWindowOfClass(L"XMLWnd");
+    ASSERT_TRUE(boxFound) << boxFound.failure;
+    HWND box = boxFound.hwnd;
     automation::WaitIdle(box);
     RECT ownerRect, maskRect;
     GetWindowRect(owner, &ownerRect);
@@ -152,11 +155,14 @@ TEST(MsgBox, AWorkerThreadShowsABoxOwnedByTheMainWindow) {
     frame = main.GetHWND();
     main.ShowModal();
   });
-  HWND owner = automation::WaitForWindowOfClass(L"Main");
+  const automation::FoundWindow ownerFound = automation::WaitForWindowOfClass(L"Main");
+  ASSERT_TRUE(ownerFound) << ownerFound.failure;
+  HWND owner = ownerFound.hwnd;
   std::atomic<int> result{-1};
   std::thread installWorker([&] { result = ShowMsgBox1(owner, L"重启失败，请手动重启电脑", L"提示", 0, L"确定"); });
-  HWND box = automation::WaitForWindowOfClass(L"XMLWnd");
-  ASSERT_NE(box, nullptr);
+  const automation::FoundWindow boxFound = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_TRUE(boxFound) << boxFound.failure;
+  HWND box = boxFound.hwnd;
   EXPECT_EQ(automation::Text(box, L"reText"), L"重启失败，请手动重启电脑");
   EXPECT_FALSE(IsWindowEnabled(owner));
   automation::WaitIdle(owner);  // the main window's thread still runs its loop

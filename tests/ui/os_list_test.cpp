@@ -35,8 +35,11 @@ class ListWindow {
           } notes(*this);
           window.GetPaintManager().AddNotifier(&notes);
           window.ShowModal();
-        }),
-        hwnd(automation::WaitForWindowOfClass(L"XMLWnd")) {}
+        }) {
+    const automation::FoundWindow found = automation::WaitForWindowOfClass(L"XMLWnd");
+    EXPECT_TRUE(found) << found.failure;
+    hwnd = found.hwnd;
+  }
 
   std::vector<std::wstring> Close() {
     PostMessage(hwnd, WM_CLOSE, 0);
@@ -45,12 +48,10 @@ class ListWindow {
   }
 
   std::vector<std::wstring> notes;
+  HWND hwnd = nullptr;
 
  private:
   testing_support::UiThread ui_;
-
- public:
-  HWND hwnd;
 };
 
 TEST(OsListUI, IsAListWithoutHeaderUnderItsOwnNames) {

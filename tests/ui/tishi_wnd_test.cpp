@@ -25,8 +25,9 @@ TEST(TishiWnd, CountsDownFiveSecondsBeforeTheButtonTakesAClick) {
     result = ShowModalMasked(&notice);
     confirmed = notice.confirmed;
   });
-  HWND h = automation::WaitForWindowOfClass(L"XMLWnd");
-  ASSERT_NE(h, nullptr);
+  const automation::FoundWindow found = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_TRUE(found) << found.failure;
+  HWND h = found.hwnd;
 
   EXPECT_EQ(automation::Text(h, L"btnIKnow"), L"我知道了(5)");
   const wchar_t* afterEachSecond[] = {L"我知道了(4)", L"我知道了(3)", L"我知道了(2)", L"我知道了(1)"};
@@ -62,7 +63,9 @@ TEST(TishiWnd, ClosedWithoutTheButtonItIsNotConfirmed) {
     ShowModalMasked(&notice);
     confirmed = notice.confirmed;
   });
-  HWND h = automation::WaitForWindowOfClass(L"XMLWnd");
+  const automation::FoundWindow found = automation::WaitForWindowOfClass(L"XMLWnd");
+  ASSERT_TRUE(found) << found.failure;
+  HWND h = found.hwnd;
   automation::CloseFromTitleBar(h);
   ui.Join();
   EXPECT_FALSE(confirmed);
