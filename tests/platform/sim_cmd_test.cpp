@@ -14,6 +14,7 @@
 
 #include "platform/codepage.h"
 #include "platform/platform.h"
+#include "platform/sim/windows_paths.h"
 #include "support/state_records.h"
 #include "support/temp_machine.h"
 
@@ -188,8 +189,9 @@ TEST(SimCmd, BuiltinsKeepWindowsRules) {
       {"rd /s /q takes a tree whatever its attributes",
        both(file(L"D:\\kqd\\boot\\bcd", "b", kSHR), file(L"D:\\kqd\\x", "x")), L"/c rd /s /q D:\\kqd", 0, "", "",
        {{L"D:\\kqd\\boot\\bcd", std::nullopt}}, {}},
-      {"rd of a drive empties it and keeps the root", file(L"D:\\a\\b.txt", "b", kSHR), L"/c rd /s /q D:\n", 1,
-       "being used by another process", "", {{L"D:\\a\\b.txt", std::nullopt}}, {}},
+      {"rd of another drive empties its root and keeps it", file(L"C:\\a\\b.txt", "b", kSHR), L"/c rd /s /q C:\n", 1,
+       "being used by another process", "", {{L"C:\\a\\b.txt", std::nullopt}},
+       {{L"C:\\", platform::kFileAttributeDirectory}}},
       {"rd without /s keeps a folder that is not empty", file(L"D:\\kqd\\x", "x"), L"/c rd D:\\kqd", 1,
        "The directory is not empty.", "", {{L"D:\\kqd\\x", "x"}}, {}},
       {"a redirection over a read-only file is denied and the command not run",
@@ -209,6 +211,23 @@ TEST(SimCmd, BuiltinsKeepWindowsRules) {
     for (const auto& [path, attributes] : c.attributes) {
       EXPECT_EQ(Files().GetFileAttributes(path), attributes) << platform::WideToUtf8(path);
     }
+  }
+}
+
+TEST(SimCmd, PathsAreMadeFullAgainstTheCurrentFolder) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"C:\\grldr", L"C:\\grldr"},
+      {L"diskInfo.ini", L"D:\\Tarnvik\\tool\\diskInfo.ini"},
+      {L"kqd\\boot\\bcd", L"D:\\Tarnvik\\tool\\kqd\\boot\\bcd"},
+      {L"\\jszc", L"D:\\jszc"},
+      {L"E:", L"E:\\"},              // another drive: its root
+      {L"E:x", L"E:\\x"},
+      {L"d:", L"D:\\Tarnvik\\tool"},  // the current drive: the current folder
+      {L"d:x", L"D:\\Tarnvik\\tool\\x"},
+      {L"\\\\server\\share", L"\\\\server\\share"},
+  };
+  for (const auto& [path, full] : cases) {
+    EXPECT_EQ(sim::FullPath(L"D:\\Tarnvik\\tool", path), full) << platform::WideToUtf8(path);
   }
 }
 

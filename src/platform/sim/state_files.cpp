@@ -36,10 +36,11 @@ std::shared_ptr<void> LockHostFile(const fs::path& file) {
 
 namespace {
 
+// The one lock of the machine's state files.
 std::shared_ptr<void> LockStateFile(const fs::path& file) {
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
-  return LockHostFile(fs::path(file).concat(".lock"));
+  return LockHostFile(file.parent_path() / "machine.lock");
 }
 
 bool ReplaceFile(const fs::path& file, const std::string& bytes) {

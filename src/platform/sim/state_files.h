@@ -1,8 +1,10 @@
 #pragma once
 // Files of a machine's state/ folder that several processes share: the program and the
-// fake tools it starts. A writer holds flock(2) on the file's name + ".lock" while it reads
-// and changes the file, and replaces a JSON file whole by renaming a temporary file over
-// it, so that a reader without the lock sees the old or the new content, never a part.
+// fake tools it starts. A writer holds flock(2) on state/machine.lock from reading a file
+// to writing it back, and replaces a JSON file whole by renaming a temporary file over it,
+// so that a reader without the lock sees the old or the new content, never a part. The
+// lock is never taken twice on one path of a process: a second flock on another open
+// file would wait for the first.
 
 #include <json/json.h>
 

@@ -1,5 +1,7 @@
 #include "platform/sim/windows_paths.h"
 
+#include <cwctype>
+
 namespace sim {
 namespace {
 
@@ -23,9 +25,14 @@ std::wstring TrimFolder(const std::wstring& folder) {
 
 std::wstring FullPath(const std::wstring& currentFolder, const std::wstring& path) {
   if (StartsWithDrive(path)) {
-    if (path.size() == 2) return path + L"\\";
-    if (IsSeparator(path[2])) return path;
-    return path.substr(0, 2) + L"\\" + path.substr(2);
+    if (path.size() > 2 && IsSeparator(path[2])) return path;
+    // "X:" and "X:rest" are relative to the current folder of X:, which is the current
+    // folder when it lies on X: and the root of X: otherwise.
+    const std::wstring rest = path.substr(2);
+    if (currentFolder.size() >= 2 && std::towupper(currentFolder[0]) == std::towupper(path[0])) {
+      return rest.empty() ? currentFolder : JoinPath(currentFolder, rest);
+    }
+    return path.substr(0, 2) + L"\\" + rest;
   }
   if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return path;  // a network path
   if (!path.empty() && IsSeparator(path[0])) return currentFolder.substr(0, 2) + path;

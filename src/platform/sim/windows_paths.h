@@ -11,10 +11,10 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // A folder without its trailing backslash, except for a root ("C:\\").
 std::wstring TrimFolder(const std::wstring& folder);
 
-// A path as a command names it, made full against the current folder: "C:\\x" stays,
-// "C:" is the root of C: and "C:x" lies in it, "\\x" lies in the root of the current
-// drive, a network path ("\\\\server\\share") stays, anything else lies in the current
-// folder.
+// A path as a command names it, made full against the current folder: "C:\\x" stays;
+// "C:" and "C:x" are relative to the current folder when it lies on C:, else to the root
+// of C:; "\\x" lies in the root of the current drive; a network path ("\\\\server\\x")
+// stays; anything else lies in the current folder.
 std::wstring FullPath(const std::wstring& currentFolder, const std::wstring& path);
 
 // Whether the path names a drive ("C:...") or holds a folder separator.
