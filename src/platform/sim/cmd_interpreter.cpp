@@ -169,8 +169,10 @@ class Interpreter {
         break;
     }
     start.arguments = SplitCommandLine(commandLine);
-    const Spawned child = SpawnProgram(run_.machine, program, *start.arguments, run_.folder,
-                                       *run_.machine.MapPath(run_.folder), ChildStreams{streams.out, streams.err});
+    auto hostFolder = run_.machine.MapPath(run_.folder);
+    const Spawned child = hostFolder ? SpawnProgram(run_.machine, program, *start.arguments, run_.folder, *hostFolder,
+                                                    ChildStreams{streams.out, streams.err})
+                                     : Spawned{-1, "the working folder is on no drive of the machine any more"};
     start.started = child.pid > 0;
     start.reason = child.error;
     const int id = LogStart(run_.machine, start);

@@ -36,8 +36,9 @@ ParsedLine ParseCommandLine(const std::wstring& line) {
       current.text += c;
       ++i;
     } else if (c == L'^') {
-      if (i + 1 < n && line[i + 1] != L'\n') current.text += line[i + 1];
-      i += 2;
+      const bool escapes = i + 1 < n && line[i + 1] != L'\n';
+      if (escapes) current.text += line[i + 1];
+      i += escapes ? 2 : 1;
     } else if (c == L'&' || c == L'|') {
       const bool doubled = i + 1 < n && line[i + 1] == c;
       if (c == L'|' && !doubled) {
