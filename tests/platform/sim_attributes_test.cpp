@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -106,6 +107,7 @@ TEST(SimAttributes, ProcessesShareTheStore) {
     m.WriteFile(L"C:\\parent" + std::to_wstring(i), "p");
     m.WriteFile(L"C:\\child" + std::to_wstring(i), "c");
   }
+  std::fflush(nullptr);  // what the test printed so far is not printed again by the child
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
