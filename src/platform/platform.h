@@ -60,7 +60,8 @@ class Files {
   virtual std::optional<std::string> ReadFile(const std::wstring& path) = 0;
   // Whether a file (not a folder) exists at the path.
   virtual bool FileExists(const std::wstring& path) = 0;
-  // Creates or replaces a file with these bytes; false when it cannot be written.
+  // Creates or replaces a file with these bytes; false when it cannot be written, as over
+  // a read-only file. A hidden or system file keeps its attributes.
   virtual bool WriteFile(const std::wstring& path, const std::string& bytes) = 0;
   // DeleteFileW: fails on a read-only file, as on Windows.
   virtual bool RemoveFile(const std::wstring& path) = 0;
@@ -70,7 +71,7 @@ class Files {
   virtual bool SetFileAttributes(const std::wstring& path, uint32_t attributes) = 0;
   // CopyFileW: the target gets the source's bytes and attributes. Fails when the source
   // is missing, when `failIfExists` and the target exists, and, as on Windows, when an
-  // existing target is read-only or hidden.
+  // existing target is read-only, or hidden or system while the source is not.
   virtual bool CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
   // Takes an exclusive lock on the file (created empty when missing) that every process
   // of the machine honours, waiting while another holds it (LockFileEx); the lock lasts as
@@ -193,7 +194,8 @@ class Storage {
   virtual std::optional<PartitionInformationEx> PartitionInfo(const DeviceHandle& device, uint32_t bufferBytes) = 0;
   // GetLogicalDrives: bit 0 is A:.
   virtual uint32_t LogicalDrives() = 0;
-  // GetDriveTypeW of a root ("C:\\").
+  // GetDriveTypeW of a root ("C:\\") or a drive name ("C:"); kDriveNoRootDir for a
+  // letter that names no drive.
   virtual uint32_t QueryDriveType(const std::wstring& root) = 0;
   // GetLogicalDriveStringsW into a buffer of `bufferChars`: the roots ("C:\\"), in
   // letter order; nothing when they do not fit.
@@ -354,8 +356,9 @@ class Processes {
  public:
   virtual ~Processes() = default;
   // ShellExecuteExW with the process handle requested: the program is found as Windows
-  // finds it (the working folder, then the system directory). Nothing when it cannot be
-  // started.
+  // finds it (the working folder, then the system directory; a name without extension
+  // with the extensions of PATHEXT). Nothing when it cannot be started: no such program,
+  // a file that is not a program, or a working folder that does not exist.
   virtual std::optional<ProcessHandle> ShellExecuteEx(const ShellExecuteRequest& request) = 0;
   // WaitForSingleObject without time limit: returns when the process has ended.
   virtual void WaitForExit(const ProcessHandle& process) = 0;

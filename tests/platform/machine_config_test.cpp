@@ -105,6 +105,14 @@ TEST(MachineConfig, EachProblemNamesItsField) {
        "is not a control"},
       {"faults.controls.driveGeometry", [](Json::Value& m) { m["faults"]["controls"]["driveGeometry"] = "C:"; },
        "must be an array"},
+      {"windows.version", [](Json::Value& m) { m["windows"]["version"] = "6.1"; }, "such as \"6.1.7601\""},
+      {"windows.version", [](Json::Value& m) { m["windows"]["version"] = "6.1.7601.1"; }, "major, minor and build"},
+      {"windows.version", [](Json::Value& m) { m["windows"]["version"] = " 6.1.-1"; }, "major, minor and build"},
+      {"windows.version", [](Json::Value& m) { m["windows"]["version"] = "6.1.99999999999"; }, "major, minor"},
+      {"windows.version", [](Json::Value& m) { m["windows"]["version"] = 6; }, "must be a string"},
+      {"faults.version", [](Json::Value& m) { m["faults"]["version"] = "yes"; }, "true or false"},
+      {"faults.processToken", [](Json::Value& m) { m["faults"]["processToken"] = 1; }, "true or false"},
+      {"faults.restart", [](Json::Value& m) { m["faults"]["restart"] = "no"; }, "true or false"},
   };
   for (const Case& c : cases) {
     Json::Value machine = MinimalMachine();

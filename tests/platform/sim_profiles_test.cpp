@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/codepage.h"
+#include "platform/platform.h"
 #include "support/temp_machine.h"
 
 namespace {
@@ -57,6 +58,23 @@ TEST(SimProfiles, ReaderFindsValuesWithoutCaseAndFallsBackToTheDefault) {
         << platform::WideToUtf8(section + L"/" + key);
   }
   EXPECT_EQ(Profiles().ReadString(L"do", L"K", L"none", L"D:\\Missing.ini"), L"none");
+}
+
+TEST(SimProfiles, WritingTwiceReplacesAndAReadOnlyFileIsRefused) {
+  TempMachine m;
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_TRUE(Profiles().WriteString(L"operating systems", L"C:\\grldr", L"PRLM-10PE-1.0", L"C:\\boot.ini"));
+    ASSERT_TRUE(Profiles().WriteString(L"operating systems", L"C:\\jszc", L"support", L"C:\\boot.ini"));
+  }
+  const std::string once = "[operating systems]\r\nC:\\grldr=PRLM-10PE-1.0\r\nC:\\jszc=support\r\n";
+  EXPECT_EQ(HostBytes(m, L"C:\\boot.ini"), once);
+
+  auto& files = platform::Current().files();
+  files.SetFileAttributes(L"C:\\boot.ini", platform::kFileAttributeHidden | platform::kFileAttributeSystem);
+  EXPECT_TRUE(Profiles().WriteString(L"boot loader", L"timeout", L"10", L"C:\\boot.ini"));  // hidden is no obstacle
+  files.SetFileAttributes(L"C:\\boot.ini", platform::kFileAttributeReadOnly);
+  EXPECT_FALSE(Profiles().WriteString(L"boot loader", L"default", L"C:\\grldr", L"C:\\boot.ini"));
+  EXPECT_EQ(HostBytes(m, L"C:\\boot.ini"), once + "[boot loader]\r\ntimeout=10\r\n");
 }
 
 TEST(SimProfiles, WriterFailsWhereNoFileCanBe) {

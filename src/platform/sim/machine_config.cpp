@@ -3,6 +3,7 @@
 #include <json/json.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 #include <fstream>
 #include <functional>
@@ -271,6 +272,9 @@ void ParseFaults(const Reader& r, const Json::Value& v, MachineConfig& m) {
       m.faults.devices.insert(FoldCase(r.WideString((*o)[i], Reader::Index("faults.devices", i))));
     }
   }
+  if (auto* o = r.Optional(v, "version")) m.faults.version = r.Bool(*o, "faults.version");
+  if (auto* o = r.Optional(v, "processToken")) m.faults.processToken = r.Bool(*o, "faults.processToken");
+  if (auto* o = r.Optional(v, "restart")) m.faults.restart = r.Bool(*o, "faults.restart");
   if (auto* o = r.Optional(v, "controls")) {
     r.Object(*o, "faults.controls");
     for (const std::string& control : o->getMemberNames()) {
@@ -286,6 +290,19 @@ void ParseFaults(const Reader& r, const Json::Value& v, MachineConfig& m) {
       }
     }
   }
+}
+
+// "6.1.7601": major, minor and build of GetVersionExW.
+platform::OsVersion ParseOsVersion(const Reader& r, const Json::Value& v) {
+  std::string text = r.String(v, "windows.version");
+  unsigned long parts[3];
+  char tail;
+  if (text.find_first_not_of("0123456789.") != std::string::npos ||
+      std::sscanf(text.c_str(), "%lu.%lu.%lu%c", &parts[0], &parts[1], &parts[2], &tail) != 3 ||
+      std::any_of(parts, parts + 3, [](unsigned long p) { return p > UINT32_MAX; })) {
+    r.Fail("windows.version", "must be major, minor and build joined by \".\", such as \"6.1.7601\"");
+  }
+  return {static_cast<uint32_t>(parts[0]), static_cast<uint32_t>(parts[1]), static_cast<uint32_t>(parts[2])};
 }
 
 std::optional<bool> ParseWow64(const Reader& r, const Json::Value& v) {
@@ -345,6 +362,13 @@ Json::Value ReadJson(const std::filesystem::path& file) {
 
 }  // namespace
 
+std::optional<uint32_t> ParseDecimal(std::wstring_view digits) {
+  if (digits.empty() || digits.size() > 9 || digits.find_first_not_of(L"0123456789") != std::wstring::npos) {
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(std::stoul(std::wstring(digits)));
+}
+
 std::wstring FoldCase(std::wstring_view text) {
   std::wstring out(text);
   for (auto& c : out) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
@@ -368,6 +392,7 @@ MachineConfig LoadMachineConfig(const std::filesystem::path& machineJson) {
   r.Object(windows, "windows");
   m.systemDirectory = r.WideString(r.Require(windows, "windows", "systemDirectory"), "windows.systemDirectory");
   if (auto* o = r.Optional(windows, "wow64")) m.wow64 = ParseWow64(r, *o);
+  if (auto* o = r.Optional(windows, "version")) m.version = ParseOsVersion(r, *o);
   if (auto* o = r.Optional(root, "memory")) m.memory = ParseMemory(r, *o);
 
   const Json::Value& program = r.Require(root, "", "program");

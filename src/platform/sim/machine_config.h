@@ -80,12 +80,16 @@ struct Faults {
   // Storage controls that fail, by control ("deviceNumber", "partitionInfo",
   // "driveGeometry"), on these device paths (folded).
   std::map<std::string, std::set<std::wstring>> controls;
+  bool version = false;       // GetVersionExW fails
+  bool processToken = false;  // OpenProcessToken is refused
+  bool restart = false;       // ExitWindowsEx refuses every request
 };
 
 struct MachineConfig {
   std::wstring systemDirectory;
   std::wstring programPath;
   std::optional<bool> wow64 = false;  // nothing: IsWow64Process does not exist
+  platform::OsVersion version{6, 1, 7601};  // Windows 7 SP1 unless machine.json says otherwise
   Memory memory;
   std::map<std::wstring, platform::FileVersion> fileVersions;  // by folded path
   std::optional<int64_t> fixedTime;
@@ -98,6 +102,9 @@ struct MachineConfig {
 };
 
 MachineConfig LoadMachineConfig(const std::filesystem::path& machineJson);
+
+// Digits only, at most nine of them; nothing for anything else.
+std::optional<uint32_t> ParseDecimal(std::wstring_view digits);
 
 // Windows compares paths, registry keys and value names without case.
 std::wstring FoldCase(std::wstring_view text);

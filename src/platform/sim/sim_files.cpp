@@ -1,15 +1,12 @@
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <system_error>
 
 #include "platform/codepage.h"
+#include "platform/sim/attribute_store.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/state_files.h"
 
 namespace sim {
 namespace fs = std::filesystem;
@@ -38,10 +35,12 @@ std::optional<std::string> SimFiles::ReadFile(const std::wstring& path) {
   return bytes.str();
 }
 
+// A read-only file is not written; a hidden or system file keeps its attributes.
 bool SimFiles::WriteFile(const std::wstring& path, const std::string& bytes) {
   auto host = machine_.MapPath(path);
   std::error_code ec;
   if (!host || !fs::is_directory(host->parent_path(), ec) || fs::is_directory(*host, ec)) return false;
+  if (!AttributeStore(machine_).PrepareWrite(*host)) return false;
   std::ofstream out(*host, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
@@ -68,41 +67,56 @@ bool SimFiles::RemoveFile(const std::wstring& path) {
   auto host = machine_.MapPath(path);
   std::error_code ec;
   if (!host || !fs::is_regular_file(*host, ec)) return false;
-  return fs::remove(*host, ec);
+  const AttributeStore attributes(machine_);
+  if ((attributes.Get(*host) & platform::kFileAttributeReadOnly) || !fs::remove(*host, ec)) return false;
+  attributes.Drop(*host);
+  return true;
 }
 
-// Attributes are not kept yet: a file is plain, a folder a folder.
 uint32_t SimFiles::GetFileAttributes(const std::wstring& path) {
   auto host = machine_.MapPath(path);
   std::error_code ec;
   if (!host || !fs::exists(*host, ec)) return platform::kInvalidFileAttributes;
-  return fs::is_directory(*host, ec) ? platform::kFileAttributeDirectory : platform::kFileAttributeArchive;
+  return AttributeStore(machine_).Get(*host);
 }
 
-bool SimFiles::SetFileAttributes(const std::wstring&, uint32_t) { return false; }
+bool SimFiles::SetFileAttributes(const std::wstring& path, uint32_t attributes) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  if (!host || !fs::exists(*host, ec)) return false;
+  return AttributeStore(machine_).Set(*host, attributes);
+}
 
+// As CopyFileW: the target is created with the source's attributes, which CreateFileW
+// refuses over a read-only file and over a hidden or system file when the source does
+// not carry that attribute too.
 bool SimFiles::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-  auto bytes = ReadFile(from);
-  if (!bytes || (failIfExists && FileExists(to))) return false;
-  return WriteFile(to, *bytes);
+  auto source = machine_.MapPath(from);
+  auto target = machine_.MapPath(to);
+  std::error_code ec;
+  if (!source || !target || !fs::is_regular_file(*source, ec) || !fs::is_directory(target->parent_path(), ec) ||
+      fs::is_directory(*target, ec)) {
+    return false;
+  }
+  const AttributeStore store(machine_);
+  const uint32_t sourceAttributes = store.Get(*source);
+  if (fs::exists(*target, ec)) {
+    const uint32_t targetAttributes = store.Get(*target);
+    const uint32_t hiddenOrSystem = platform::kFileAttributeHidden | platform::kFileAttributeSystem;
+    if (failIfExists || (targetAttributes & platform::kFileAttributeReadOnly) ||
+        (targetAttributes & hiddenOrSystem & ~sourceAttributes)) {
+      return false;
+    }
+  }
+  if (fs::equivalent(*source, *target, ec)) return false;
+  if (!fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec)) return false;
+  return store.Set(*target, sourceAttributes);
 }
 
 std::shared_ptr<void> SimFiles::LockFile(const std::wstring& path) {
   auto host = machine_.MapPath(path);
   if (!host) return nullptr;
-  int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return nullptr;
-  while (::flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      ::close(fd);
-      return nullptr;
-    }
-  }
-  // Closing the file releases the lock.
-  return std::shared_ptr<void>(new int(fd), [](void* held) {
-    ::close(*static_cast<int*>(held));
-    delete static_cast<int*>(held);
-  });
+  return LockHostFile(*host);
 }
 
 std::optional<std::vector<platform::DirectoryEntry>> SimFiles::ListDirectory(const std::wstring& path) {

@@ -1,9 +1,8 @@
 #include <json/json.h>
 
-#include <fstream>
-
 #include "platform/codepage.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/state_files.h"
 
 namespace sim {
 
@@ -12,11 +11,7 @@ int SimMessageBoxes::Show(const std::wstring& text, const std::wstring& caption,
   line["text"] = platform::WideToUtf8(text);
   line["caption"] = platform::WideToUtf8(caption);
   line["type"] = type;
-  Json::StreamWriterBuilder writer;
-  writer["indentation"] = "";
-  writer["emitUTF8"] = true;
-  std::lock_guard guard(lock_);
-  std::ofstream(machine_.StateFile("messageboxes.jsonl"), std::ios::app) << Json::writeString(writer, line) << "\n";
+  AppendStateLine(machine_.StateFile("messageboxes.jsonl"), line);
   return platform::kIdOk;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/sim/drive_letters.h"
 #include "platform/sim/sim_services.h"
 
 namespace sim {
@@ -40,10 +41,10 @@ std::optional<fs::path> SimPlatform::MapPath(const std::wstring& windowsPath) co
     return std::nullopt;
   }
   if (windowsPath.size() > 2 && windowsPath[2] != L'\\' && windowsPath[2] != L'/') return std::nullopt;
-  char letter = static_cast<char>(std::towupper(static_cast<wint_t>(windowsPath[0])));
-  fs::path drive = folder_ / "drives" / std::string(1, letter);
+  auto found = FindDrive(*this, windowsPath[0]);
   std::error_code ec;
-  if (!fs::is_directory(drive, ec)) return std::nullopt;
+  if (!found || !found->folder || !fs::is_directory(*found->folder, ec)) return std::nullopt;
+  const fs::path& drive = *found->folder;
 
   // Split into components and resolve "." and ".." as Windows does, never above the root.
   std::vector<std::wstring> parts;

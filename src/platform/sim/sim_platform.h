@@ -23,7 +23,9 @@ class SimPlatform : public platform::Platform {
   const MachineConfig& config() const { return config_; }
 
   // The host file a Windows path stands for, or nothing when the path names no drive of
-  // this machine or tries to leave it. Path components match without case, as on Windows.
+  // this machine that holds files (a lettered volume, a letter mapped to a partition, a
+  // CD drive with a disc) or tries to leave it. Path components match without case, as on
+  // Windows.
   std::optional<std::filesystem::path> MapPath(const std::wstring& windowsPath) const;
   // A file under state/, created on demand.
   std::filesystem::path StateFile(const std::string& name) const;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/sim/attribute_store.h"
 #include "platform/sim/sim_services.h"
 
 namespace sim {
@@ -87,6 +88,7 @@ bool SimProfiles::WriteString(const std::wstring& section, const std::wstring& k
   if (!host || !fs::is_directory(host->parent_path(), ec) || fs::is_directory(*host, ec)) return false;
 
   std::lock_guard lock(lock_);
+  if (!AttributeStore(machine_).PrepareWrite(*host)) return false;
   std::vector<std::wstring> lines = ReadLines(*host);
   const std::wstring entry = key + L"=" + value;
   if (auto at = Find(lines, section, key)) {

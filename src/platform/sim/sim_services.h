@@ -2,6 +2,7 @@
 // The simulated machine's answers to each concern of the platform seam.
 
 #include <mutex>
+#include <set>
 
 #include "platform/platform.h"
 #include "platform/sim/sim_platform.h"
@@ -14,6 +15,9 @@ struct VolumeOnDisk {
   const Partition* volume = nullptr;
 };
 std::optional<VolumeOnDisk> FindVolume(const MachineConfig& machine, wchar_t letter);
+// Partition `number` of disk `disk`, when the machine has it; number 0 (the whole disk)
+// is no partition.
+std::optional<VolumeOnDisk> FindPartition(const MachineConfig& machine, uint32_t disk, uint32_t number);
 
 class SimFiles : public platform::Files {
  public:
@@ -157,17 +161,22 @@ class SimMessageBoxes : public platform::MessageBoxes {
 
  private:
   const SimPlatform& machine_;
-  std::mutex lock_;
 };
 
+// Starts cmd.exe (the machine's own interpreter, on a thread of its own) and Linux
+// programs put where Windows programs lie; every start is recorded in state/.
 class SimProcesses : public platform::Processes {
  public:
-  explicit SimProcesses(const SimPlatform& machine) : machine_(machine) {}
+  explicit SimProcesses(SimPlatform& machine) : machine_(machine) {}
+  ~SimProcesses() override;
   std::optional<platform::ProcessHandle> ShellExecuteEx(const platform::ShellExecuteRequest& request) override;
   void WaitForExit(const platform::ProcessHandle& process) override;
 
  private:
-  const SimPlatform& machine_;
+  struct Job;
+  SimPlatform& machine_;
+  std::mutex jobsLock_;
+  std::vector<std::shared_ptr<Job>> jobs_;  // the runs not known to have ended
 };
 
 class SimPower : public platform::Power {
@@ -179,6 +188,8 @@ class SimPower : public platform::Power {
 
  private:
   const SimPlatform& machine_;
+  std::mutex lock_;
+  std::set<std::wstring> enabled_;  // the privileges enabled in the process token, folded
 };
 
 }  // namespace sim

@@ -1,9 +1,17 @@
 #include <cwctype>
 
+#include <json/json.h>
+
+#include <system_error>
+
 #include "platform/codepage.h"
+#include "platform/sim/dos_devices.h"
+#include "platform/sim/drive_letters.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/state_files.h"
 
 namespace sim {
+namespace fs = std::filesystem;
 namespace {
 
 // FILE_DEVICE_DISK, the device type of disks and their volumes.
@@ -16,14 +24,6 @@ struct DeviceTarget {
   const Partition* partition = nullptr;
   bool isVolume = false;  // opened by drive letter
 };
-
-// Digits only, at most nine of them.
-std::optional<uint32_t> ParseNumber(const std::wstring& digits) {
-  if (digits.empty() || digits.size() > 9 || digits.find_first_not_of(L"0123456789") != std::wstring::npos) {
-    return std::nullopt;
-  }
-  return static_cast<uint32_t>(std::stoul(digits));
-}
 
 const Disk* FindDisk(const MachineConfig& m, uint32_t number) {
   for (const Disk& d : m.disks) {
@@ -51,7 +51,7 @@ std::optional<DeviceTarget> Resolve(const MachineConfig& m, const std::wstring& 
     }
     const std::wstring drive = L"physicaldrive";
     if (rest.compare(0, drive.size(), drive) != 0) return std::nullopt;
-    auto number = ParseNumber(rest.substr(drive.size()));
+    auto number = ParseDecimal(rest.substr(drive.size()));
     const Disk* d = number ? FindDisk(m, *number) : nullptr;
     if (d == nullptr) return std::nullopt;
     return DeviceTarget{d, nullptr, false};
@@ -61,14 +61,11 @@ std::optional<DeviceTarget> Resolve(const MachineConfig& m, const std::wstring& 
   const std::wstring harddisk = L"harddisk", partition = L"partition";
   size_t split = rest.find(partition);
   if (rest.compare(0, harddisk.size(), harddisk) == 0 && split != std::wstring::npos) {
-    auto diskNumber = ParseNumber(rest.substr(harddisk.size(), split - harddisk.size()));
-    auto partitionNumber = ParseNumber(rest.substr(split + partition.size()));
-    const Disk* d = diskNumber ? FindDisk(m, *diskNumber) : nullptr;
-    if (d == nullptr || !partitionNumber) return std::nullopt;
-    for (const Partition& p : d->partitions) {
-      if (p.number == *partitionNumber && p.number != 0) return DeviceTarget{d, &p, false};
-    }
-    return std::nullopt;
+    auto diskNumber = ParseDecimal(rest.substr(harddisk.size(), split - harddisk.size()));
+    auto partitionNumber = ParseDecimal(rest.substr(split + partition.size()));
+    auto found = diskNumber && partitionNumber ? FindPartition(m, *diskNumber, *partitionNumber) : std::nullopt;
+    if (!found) return std::nullopt;
+    return DeviceTarget{found->disk, found->volume, false};
   }
   for (const Disk& d : m.disks) {
     if (FoldCase(InterfacePath(d)) == folded) return DeviceTarget{&d, nullptr, false};
@@ -103,6 +100,15 @@ std::optional<VolumeOnDisk> FindVolume(const MachineConfig& m, wchar_t letter) {
     for (const Partition& p : d.partitions) {
       if (p.letter != 0 && p.letter == letter) return VolumeOnDisk{&d, &p};
     }
+  }
+  return std::nullopt;
+}
+
+std::optional<VolumeOnDisk> FindPartition(const MachineConfig& m, uint32_t disk, uint32_t number) {
+  const Disk* d = FindDisk(m, disk);
+  if (d == nullptr || number == 0) return std::nullopt;
+  for (const Partition& p : d->partitions) {
+    if (p.number == number) return VolumeOnDisk{d, &p};
   }
   return std::nullopt;
 }
@@ -181,15 +187,7 @@ std::optional<platform::PartitionInformationEx> SimStorage::PartitionInfo(const 
   return info;
 }
 
-uint32_t SimStorage::LogicalDrives() {
-  uint32_t mask = 0;
-  for (const Disk& d : machine_.config().disks) {
-    for (const Partition& p : d.partitions) {
-      if (p.letter != 0) mask |= 1u << (p.letter - L'A');
-    }
-  }
-  return mask;
-}
+uint32_t SimStorage::LogicalDrives() { return DriveLetterMask(machine_); }
 
 std::optional<std::vector<std::wstring>> SimStorage::LogicalDriveStrings(uint32_t bufferChars) {
   std::vector<std::wstring> roots;
@@ -202,14 +200,56 @@ std::optional<std::vector<std::wstring>> SimStorage::LogicalDriveStrings(uint32_
   return roots;
 }
 
-// No mapping is made so far.
-bool SimStorage::DefineDosDevice(uint32_t, const std::wstring&, const std::optional<std::wstring>&) { return false; }
+namespace {
 
+// The letter of a drive name ("Z:"), upper case.
+std::optional<wchar_t> LetterOfDriveName(const std::wstring& name) {
+  if (name.size() != 2 || name[1] != L':' || name[0] > 0x7F || !std::iswalpha(static_cast<wint_t>(name[0]))) {
+    return std::nullopt;
+  }
+  return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(name[0])));
+}
+
+}  // namespace
+
+// The machine keeps one definition a letter: mapping a letter that already names a drive
+// fails (Windows would stack the definitions). Only raw target paths to partitions of the
+// machine are mapped.
+bool SimStorage::DefineDosDevice(uint32_t flags, const std::wstring& deviceName,
+                                 const std::optional<std::wstring>& targetPath) {
+  auto letter = LetterOfDriveName(deviceName);
+  if (!letter) return false;
+  const std::string key(1, static_cast<char>(*letter));
+  const auto file = machine_.StateFile(kDosDevicesFile);
+  if (flags & platform::kDddRemoveDefinition) {
+    return UpdateStateObject(file, [&](Json::Value& mapped) {
+      if (!mapped.isMember(key)) return false;
+      if (targetPath && FoldCase(platform::Utf8ToWide(mapped[key].asString())) != FoldCase(*targetPath)) return false;
+      mapped.removeMember(key);
+      return true;
+    });
+  }
+  if (!(flags & platform::kDddRawTargetPath) || !targetPath) return false;
+  auto address = ParseDevicePath(*targetPath);
+  auto found = address ? FindPartition(machine_.config(), address->disk, address->partition) : std::nullopt;
+  if (!found) return false;
+  std::error_code ec;
+  fs::create_directories(PartitionFolder(machine_, *found->disk, *found->volume), ec);
+  return UpdateStateObject(file, [&](Json::Value& mapped) {
+    if (FindDrive(machine_, *letter)) return false;
+    mapped[key] = platform::WideToUtf8(*targetPath);
+    return true;
+  });
+}
+
+// GetDriveTypeW takes a root ("C:\\") or a bare drive name ("C:").
 uint32_t SimStorage::QueryDriveType(const std::wstring& root) {
-  if (root.size() != 3 || root[1] != L':' || root[2] != L'\\') return platform::kDriveNoRootDir;
-  auto found = FindVolume(machine_.config(), root[0]);
-  if (!found) return platform::kDriveNoRootDir;
-  return found->disk->removableMedia ? platform::kDriveRemovable : platform::kDriveFixed;
+  auto letter = LetterOfDriveName(root.substr(0, 2));
+  if (!letter || (root.size() == 3 ? root[2] != L'\\' && root[2] != L'/' : root.size() != 2)) {
+    return platform::kDriveNoRootDir;
+  }
+  auto drive = FindDrive(machine_, *letter);
+  return drive ? drive->driveType : platform::kDriveNoRootDir;
 }
 
 std::optional<std::vector<platform::DiskDeviceElement>> SimStorage::DiskInterfaces(uint32_t friendlyNameBufferBytes) {

@@ -18,8 +18,10 @@ std::optional<platform::FileVersion> SimSystem::ProductVersion(const std::wstrin
   return it->second;
 }
 
-// The version is not described by the machine yet.
-std::optional<platform::OsVersion> SimSystem::GetVersion() { return std::nullopt; }
+std::optional<platform::OsVersion> SimSystem::GetVersion() {
+  if (machine_.config().faults.version) return std::nullopt;
+  return machine_.config().version;
+}
 
 int64_t SimSystem::CurrentTime() {
   if (machine_.config().fixedTime) return *machine_.config().fixedTime;

@@ -1,0 +1,116 @@
+#include "platform/sim/attribute_store.h"
+
+#include <json/json.h>
+
+#include <system_error>
+
+#include "platform/codepage.h"
+#include "platform/platform.h"
+#include "platform/sim/drive_letters.h"
+#include "platform/sim/machine_config.h"
+#include "platform/sim/sim_platform.h"
+#include "platform/sim/state_files.h"
+
+namespace sim {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr const char* kAttributesFile = "attributes.json";
+
+// The bits SetFileAttributesW keeps.
+constexpr uint32_t kKeptAttributes = platform::kFileAttributeReadOnly | platform::kFileAttributeHidden |
+                                     platform::kFileAttributeSystem | platform::kFileAttributeArchive;
+
+// Whether `key` is `prefix` or lies below it.
+bool AtOrBelow(const std::string& key, const std::string& prefix) {
+  return key.compare(0, prefix.size(), prefix) == 0 && (key.size() == prefix.size() || key[prefix.size()] == '\\');
+}
+
+}  // namespace
+
+std::optional<std::string> AttributeStore::KeyOf(const fs::path& host) const {
+  fs::path relative = host.lexically_normal().lexically_relative((machine_.folder() / "drives").lexically_normal());
+  auto part = relative.begin();
+  if (relative.empty() || part == relative.end()) return std::nullopt;
+  auto root = DriveFolderRoot(part->string());
+  if (!root) return std::nullopt;
+  std::wstring key = *root;
+  for (++part; part != relative.end(); ++part) {
+    if (part->empty() || *part == ".") continue;
+    key += L"\\" + FoldCase(platform::Utf8ToWide(part->string()));
+  }
+  return platform::WideToUtf8(key);
+}
+
+uint32_t AttributeStore::Get(const fs::path& host) const {
+  std::error_code ec;
+  const auto status = fs::status(host, ec);
+  if (!fs::exists(status)) return platform::kInvalidFileAttributes;
+  const bool folder = fs::is_directory(status);
+  std::optional<uint32_t> stored;
+  if (auto key = KeyOf(host)) {
+    const Json::Value root = ReadStateObject(machine_.StateFile(kAttributesFile));
+    const Json::Value* value = root.find(key->data(), key->data() + key->size());
+    if (value != nullptr && value->isUInt()) stored = value->asUInt() & kKeptAttributes;
+  }
+  if (folder) return platform::kFileAttributeDirectory | stored.value_or(0);
+  if (!stored) return platform::kFileAttributeArchive;
+  return *stored == 0 ? platform::kFileAttributeNormal : *stored;
+}
+
+bool AttributeStore::Set(const fs::path& host, uint32_t attributes) const {
+  auto key = KeyOf(host);
+  if (!key) return false;
+  const uint32_t kept = attributes & kKeptAttributes;
+  return UpdateStateObject(machine_.StateFile(kAttributesFile), [&](Json::Value& root) {
+    if (kept == platform::kFileAttributeArchive) {
+      root.removeMember(*key);  // the attributes of a file without an entry
+    } else {
+      root[*key] = kept == 0 ? platform::kFileAttributeNormal : kept;
+    }
+    return true;
+  });
+}
+
+bool AttributeStore::PrepareWrite(const fs::path& host) const {
+  std::error_code ec;
+  if (!fs::exists(host, ec)) {
+    Drop(host);
+    return true;
+  }
+  return !(Get(host) & platform::kFileAttributeReadOnly);
+}
+
+void AttributeStore::Drop(const fs::path& host) const {
+  auto key = KeyOf(host);
+  if (!key) return;
+  UpdateStateObject(machine_.StateFile(kAttributesFile), [&](Json::Value& root) {
+    bool changed = false;
+    for (const std::string& name : root.getMemberNames()) {
+      if (!AtOrBelow(name, *key)) continue;
+      root.removeMember(name);
+      changed = true;
+    }
+    return changed;
+  });
+}
+
+void AttributeStore::Move(const fs::path& from, const fs::path& to) const {
+  auto fromKey = KeyOf(from), toKey = KeyOf(to);
+  if (!fromKey || !toKey) return;
+  UpdateStateObject(machine_.StateFile(kAttributesFile), [&](Json::Value& root) {
+    Json::Value moved(Json::objectValue);
+    for (const std::string& name : root.getMemberNames()) {
+      if (AtOrBelow(name, *toKey)) root.removeMember(name);  // what the target replaces
+    }
+    for (const std::string& name : root.getMemberNames()) {
+      if (!AtOrBelow(name, *fromKey)) continue;
+      moved[*toKey + name.substr(fromKey->size())] = root[name];
+      root.removeMember(name);
+    }
+    for (const std::string& name : moved.getMemberNames()) root[name] = moved[name];
+    return true;
+  });
+}
+
+}  // namespace sim

@@ -1,0 +1,26 @@
+#include "support/state_records.h"
+
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+namespace testing_support {
+
+std::vector<Json::Value> ReadStateLines(const TempMachine& machine, const std::string& name) {
+  std::vector<Json::Value> lines;
+  std::ifstream in(machine.folder() / "state" / name);
+  std::string line;
+  Json::CharReaderBuilder builder;
+  while (std::getline(in, line)) {
+    Json::Value value;
+    std::string errors;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    if (!reader->parse(line.data(), line.data() + line.size(), &value, &errors)) {
+      throw std::runtime_error(name + ": not a JSON line: " + line);
+    }
+    lines.push_back(value);
+  }
+  return lines;
+}
+
+}  // namespace testing_support
