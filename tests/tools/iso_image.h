@@ -18,11 +18,12 @@ inline ::testing::AssertionResult HostProgramPresent(const std::string& program,
                                        << " (scripts/setup.sh does)";
 }
 
-// Writes the files of `tree` (a folder) into the ISO image `iso`, with Joliet names as a
-// Windows ISO has them.
+// Writes the files of `tree` (a folder) into the ISO image `iso` (its folder made when
+// missing), with Joliet names as a Windows ISO has them.
 inline ::testing::AssertionResult MakeIso(const std::filesystem::path& tree, const std::filesystem::path& iso) {
   auto present = HostProgramPresent("xorriso", "xorriso");
   if (!present) return present;
+  std::filesystem::create_directories(iso.parent_path());
   int status = testing_support::RunProgram(
       {"xorriso", "-report_about", "FAILURE", "-as", "mkisofs", "-J", "-R", "-V", "TEST", "-o", iso.string(), tree.string()});
   if (status != 0) return ::testing::AssertionFailure() << "xorriso could not make " << iso << " (exit " << status << ")";
