@@ -2,11 +2,17 @@
 # Lays out a fresh simulated machine from a profile: make-machine.sh PROFILE_DIR MACHINE_DIR.
 # The machine folder is replaced, so every run starts from the profile's state. The
 # download library (XLDL_LIBRARY, by default the build's bin/libxldl.so) is put beside the
-# program as xldl.dll, where the program loads it from.
+# program as xldl.dll, where the program loads it from. The fake external tools of the
+# install path come from the build's bin folder (TARNVIK_BIN_DIR, by default build/bin)
+# into the program's tool\ folder, with stand-ins of the shipped boot files there and in PE\.
 set -euo pipefail
+usage="usage: make-machine.sh PROFILE_DIR MACHINE_DIR   (tools/machines/README.md)"
+if [ "${1:-}" = --help ]; then echo "$usage"; exit 0; fi
+[ $# -eq 2 ] || { echo "$usage" >&2; exit 2; }
 profile=$1
 machine=$2
-library=${XLDL_LIBRARY:-$(dirname "$0")/../../build/bin/libxldl.so}
+bin=${TARNVIK_BIN_DIR:-$(dirname "$0")/../../build/bin}
+library=${XLDL_LIBRARY:-$bin/libxldl.so}
 [ -f "$profile/machine.json" ] || { echo "make-machine: $profile/machine.json not found" >&2; exit 1; }
 rm -rf "$machine"
 mkdir -p "$machine/state"
@@ -28,3 +34,28 @@ fi
 # The program's skins lie in its folder, as the installer puts them there.
 mkdir -p "$machine/drives/$drive$folder"
 cp -r "$(dirname "$0")/../../skin" "$machine/drives/$drive$folder/skin"
+
+# A file the profile put in a folder (under any case of its name) stays.
+in_profile() { [ -n "$(find "$1" -maxdepth 1 -iname "$2" -print -quit)" ]; }
+
+# The fakes, under the names the program runs them by (tools/machines/README.md).
+tool_folder="$machine/drives/$drive$folder/tool"
+mkdir -p "$tool_folder"
+for pair in fake_isocmd:IsoCmd.exe fake_7z:7z.exe fake_bcdedit:bcdedit.dll fake_bootsect:bootsect.exe; do
+  target=${pair%%:*}
+  name=${pair#*:}
+  in_profile "$tool_folder" "$name" && continue
+  if [ -f "$bin/$target" ]; then
+    cp "$bin/$target" "$tool_folder/$name"
+  else
+    echo "make-machine: $bin/$target not found: the machine has no tool\\$name (build the target $target)" >&2
+  fi
+done
+
+# Stand-ins of the boot files the program ships: small texts that say what they stand for.
+pe_folder="$machine/drives/$drive$folder/PE"
+mkdir -p "$pe_folder"
+for file in "$tool_folder/bootmgfw.efi" "$pe_folder/SDone.SDI" "$pe_folder/jszc" "$pe_folder/grldr"; do
+  in_profile "$(dirname "$file")" "$(basename "$file")" ||
+    printf 'Tarnvik stand-in for %s\n' "$(basename "$file")" >"$file"
+done

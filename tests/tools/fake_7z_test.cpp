@@ -1,0 +1,83 @@
+// The archive extractor of the simulated machine (tools/fakes/7z), run as a process on a
+// temporary machine with a real WinPE ISO made by xorriso.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fake_tool_runner.h"
+#include "iso_image.h"
+#include "support/temp_dir.h"
+#include "support/temp_machine.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+class Fake7z : public testing::Test {
+ protected:
+  void SetUp() override {
+    testing_support::TempDir tree;
+    fs::create_directories(tree.path() / "WEPE");
+    std::ofstream(tree.path() / "WEPE" / "WEPE64.WIM", std::ios::binary) << "the WinPE image";
+    std::ofstream(tree.path() / "WEPE" / "other.txt") << "not asked for";
+    ASSERT_TRUE(fake_tools::MakeIso(tree.path(), machine_.HostPath(L"D:\\Tarnvik\\PE\\WEPE64.iso")));
+    ASSERT_TRUE(fake_tools::HostProgramPresent("7z", "p7zip-full"));
+  }
+  fake_tools::ToolRun SevenZip(const Args& args, const std::string& workingFolder = "C:\\Windows\\system32") {
+    return fake_tools::RunFake("fake_7z", machine_.folder(), workingFolder, args);
+  }
+  fs::path Host(const std::wstring& path) { return machine_.HostPath(path); }
+
+  testing_support::TempMachine machine_;
+};
+
+TEST_F(Fake7z, TheWimComesOutOfTheIsoWithoutItsFolderAndAgainOverTheFirst) {
+  const Args extract{"e", "D:\\Tarnvik\\PE\\WEPE64.iso", "-oD:\\Tarnvik\\PE", "WEPE\\WEPE64.WIM"};
+  for (int run = 0; run < 2; ++run) {
+    auto result = SevenZip(extract);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+  }
+  EXPECT_EQ(fake_tools::ReadAll(Host(L"D:\\Tarnvik\\PE\\WEPE64.WIM")), "the WinPE image");
+  EXPECT_FALSE(fs::exists(Host(L"D:\\Tarnvik\\PE\\WEPE")));
+  EXPECT_FALSE(fs::exists(Host(L"D:\\Tarnvik\\PE\\other.txt")));
+}
+
+TEST_F(Fake7z, RelativePathsStartFromTheWorkingFolderAndNamesMatchWithoutCase) {
+  auto result = SevenZip({"e", "PE\\wepe64.ISO", "-oPE\\out", "wepe\\wepe64.wim"}, "D:\\Tarnvik");
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(fs::exists(Host(L"D:\\Tarnvik\\PE\\out\\WEPE64.WIM")));
+}
+
+TEST_F(Fake7z, AFailureSaysWhyWithANonZeroStatusAndExtractsNothing) {
+  struct Case {
+    Args args;
+    int status;
+    std::string says;  // empty: 7z's own message, whatever its words
+  };
+  const std::vector<Case> cases{
+      {{"e", "D:\\Tarnvik\\PE\\WEPE64.iso", "-oD:\\out", "WEPE\\NOPE.WIM"}, 2,
+       "7z: WEPE\\NOPE.WIM: No files to process: D:\\Tarnvik\\PE\\WEPE64.iso holds no such file"},
+      {{"e", "D:\\Tarnvik\\PE\\missing.iso", "-oD:\\out", "WEPE\\WEPE64.WIM"}, 2, ""},
+      {{"e", "Q:\\WEPE64.iso", "-oD:\\out", "WEPE\\WEPE64.WIM"}, 2, "7z: 'Q:\\WEPE64.iso' is not on a drive of this machine"},
+      {{"x", "D:\\Tarnvik\\PE\\WEPE64.iso", "-oD:\\out"}, 7, "7z: the command is 'e'"},
+      {{"e", "-oD:\\out"}, 7, "7z: the archive is missing"},
+      {{"e", "D:\\Tarnvik\\PE\\WEPE64.iso", "-o"}, 7, "7z: -o needs a folder"},
+      {{"e", "D:\\Tarnvik\\PE\\WEPE64.iso", "-r", "-oD:\\out"}, 7, "7z: '-r' is not a switch of this 7z"},
+  };
+  for (const Case& c : cases) {
+    auto result = SevenZip(c.args);
+    EXPECT_EQ(result.exitCode, c.status) << c.args[1];
+    EXPECT_FALSE(result.err.empty()) << c.args[1];
+    if (!c.says.empty()) {
+      EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(fs::exists(Host(L"D:\\out"))) << c.args[1];
+  }
+}
+
+}  // namespace
