@@ -34,8 +34,8 @@ void CInstallThread::Run() {
   SetPeComponentPaths(params->peDir + controller_.peEntry.fileName);
   outcome_ = InstallCore(params->systemDrive, imagePath);
 
-  // The WinPE reports the install itself, whether or not this run got that far.
-  InitPointIdentity();
+  // The WinPE reports the install itself, whether or not this run got that far, under
+  // the per-run identity the points of this run carry (filled by the first of them).
   WriteStatsHandoff(kHandoffStep, CurrentPointIdentity().soleCipher);
   CleanStaleConfigIni();
 

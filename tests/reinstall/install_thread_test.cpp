@@ -14,6 +14,7 @@
 #include "install_machine.h"
 #include "reinstall/reinstall_controller.h"
 #include "stats/fixed_points.h"
+#include "stats/point_identity.h"
 #include "stats/query_view.h"
 
 namespace {
@@ -39,6 +40,7 @@ struct PostedPoint {
 class InstallThreadTest : public testing::Test {
  protected:
   InstallThreadTest() {
+    CGlobalParam::Instance();  // built on the main thread, as the program entry does
     LayProgramFiles(m_.machine());
     m_.machine().WriteFile(L"D:\\Tarnvik\\PE\\WEPE64.WIM", "wim");
     m_.machine().WriteFile(L"C:\\Config.ini", "[do]\r\nK=stale\r\n");  // an earlier run's, on another drive
@@ -95,6 +97,8 @@ TEST_F(InstallThreadTest, AnInstallThatWorksRestartsWithTheShutdownPrivilege) {
 }
 
 TEST_F(InstallThreadTest, AFailedInstallPostsItsNoticeAndStillHandsOffTheStatistics) {
+  // The run's identity, as the start-up point fixed it.
+  CurrentPointIdentity() = {EncryptString("", kStatsKey), EncryptString("17000000001234", kStatsKey), true};
   m_.machine().machine().files().RemoveFile(L"D:\\Tarnvik\\PE\\WEPE64.iso");
   const CInstallThread& worker = RunWorker();
   EXPECT_EQ(worker.outcome().failedStep, InstallStep::PeBootFiles);
@@ -107,7 +111,11 @@ TEST_F(InstallThreadTest, AFailedInstallPostsItsNoticeAndStillHandsOffTheStatist
   EXPECT_NE(points_[1].view.find("\nreset_succed=1"), std::string::npos) << points_[1].view;
 
   EXPECT_EQ(ConfigKey(L"K"), kStatsKey);
-  EXPECT_NE(DecryptedView(ConfigKey(L"FD")).find("\nstep=1999"), std::string::npos);
+  // The WinPE reports under the run's identity, the one its points carry.
+  const std::string fd = DecryptedView(ConfigKey(L"FD"));
+  EXPECT_NE(fd.find("\nstep=1999"), std::string::npos) << fd;
+  EXPECT_NE(fd.find("\nsole=17000000001234\n"), std::string::npos) << fd;
+  EXPECT_NE(points_[0].view.find("\nsole=17000000001234\n"), std::string::npos) << points_[0].view;
   EXPECT_EQ(m_.HostText(L"C:\\Config.ini"), "(missing)");
 }
 
