@@ -54,15 +54,16 @@ bool PrepareRamdiskBootFiles(wchar_t s) {
 
 void WriteRamdiskBootEntry(wchar_t s, bool uefi) {
   const std::wstring e = kEditor, id = kPeEntryId;
-  const std::wstring pathCommand =
-      FillTemplate(uefi ? L"%s  /set  %s path \\windows\\system32\\boot\\winload.efi"
-                        : L"%s  /set  %s path \\windows\\system32\\boot\\winload.exe",
-                   {e, id});
+  const std::wstring pathCommand = FillTemplate(uefi ? L"%s  /set  %s path \\windows\\system32\\boot\\winload.efi"
+                                                     : L"%s  /set  %s path \\windows\\system32\\boot\\winload.exe",
+                                                {e, id});
   const wchar_t p = ProgramFolder().front();
   // The WIM's path on the program's drive, without the drive letter and colon.
   const std::wstring wimOnDrive = peWimPath(), wim = wimOnDrive.size() > 2 ? wimOnDrive.substr(2) : L"";
-  std::wstring command = FillTemplate(kPeEntryTemplate, {e, e, e, s, e, kSdiName, e, id, e, id, peLabel(), e, id, p,
-                                                         wim, pathCommand, e, id, p, wim, e, id, e, id, e, id, e, id, e});
+  std::wstring command = FillTemplate(kPeEntryTemplate, {e, e, e, s, e, kSdiName,                    // the RAM disk
+                                                         e, id, e, id, peLabel(),                    // the entry
+                                                         e, id, p, wim, pathCommand, e, id, p, wim,  // its devices
+                                                         e, id, e, id, e, id, e, id, e});            // and the rest
   command += FillTemplate(L"&%s /default %s", {e, id});
   RunHidden(L"cmd.exe", command, ToolFolder(), true);
   if (uefi) CopyBootManagerToEfiPartitions();

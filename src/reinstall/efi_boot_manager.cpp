@@ -25,8 +25,9 @@ void CopyBootManagerTo(int disk, int partition) {
   platform::Storage& storage = platform::Current().storage();
   std::optional<std::wstring> name = FreeDriveName();
   if (!name) {
-    LogLine(FillTemplate(L"no free drive letter from C: to Y: for disk %d partition %d: its boot manager is left as it is",
-                         {disk, partition}));
+    LogLine(
+        FillTemplate(L"no free drive letter from C: to Y: for disk %d partition %d: its boot manager is left as it is",
+                     {disk, partition}));
     return;
   }
   LogText(WideToLocal(L"find zu Div=" + *name) + "\r\n");

@@ -5,9 +5,9 @@
 
 // The image file chosen so far by FindLargestImageFile.
 struct ImageFileChoice {
-  int64_t sizeMiB = 0;    // whole MiB; 0 until a file is chosen
+  int64_t sizeMiB = 0;  // whole MiB; 0 until a file is chosen
   int64_t sizeBytes = 0;
-  std::wstring path;      // empty until a file is chosen
+  std::wstring path;  // empty until a file is chosen
 };
 
 // Searches `directory` ("E:" or a folder) and its subfolders, except those whose name

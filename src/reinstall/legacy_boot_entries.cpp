@@ -31,8 +31,8 @@ std::vector<std::string> GrldrMenuLines(const std::wstring& isoPath) {
 
 void WriteBootIniSupportEntry(wchar_t s) {
   RunCommand(FillTemplate(L"/c attrib -s -r -h %s", {BootIni(s)}));
-  platform::Current().profiles().WriteString(L"operating systems", FillTemplate(L"%c:\\jszc", {s}),
-                                             kSupportEntryTitle, BootIni(s));
+  platform::Current().profiles().WriteString(L"operating systems", FillTemplate(L"%c:\\jszc", {s}), kSupportEntryTitle,
+                                             BootIni(s));
 }
 
 bool PrepareGrldrBootFiles(wchar_t s) {
@@ -41,8 +41,8 @@ bool PrepareGrldrBootFiles(wchar_t s) {
   const std::wstring grldr = FillTemplate(L"%c:\\grldr", {s});
   DeleteProtectedFile(grldr);
   RunCommand(FillTemplate(L"/c copy /y \"%s\\PE\\grldr\" %s", {program, grldr}));
-  files.SetFileAttributes(grldr, platform::kFileAttributeReadOnly | platform::kFileAttributeHidden |
-                                     platform::kFileAttributeSystem);
+  files.SetFileAttributes(
+      grldr, platform::kFileAttributeReadOnly | platform::kFileAttributeHidden | platform::kFileAttributeSystem);
 
   const std::wstring menu = FillTemplate(L"%s\\VQmenu.lst", {program});
   std::string text;

@@ -27,9 +27,9 @@ TEST_F(RunHiddenTest, AsksForElevationFromVistaOnAndNotOnWindows2000OrXp) {
     const wchar_t* verb;
   };
   const Case cases[] = {
-      {platform::OsVersion{5, 0, 2195}, L""},       {platform::OsVersion{5, 1, 2600}, L""},
-      {platform::OsVersion{5, 2, 3790}, L""},       {platform::OsVersion{6, 0, 6002}, L"runas"},
-      {platform::OsVersion{6, 1, 7601}, L"runas"},  {platform::OsVersion{10, 0, 19045}, L"runas"},
+      {platform::OsVersion{5, 0, 2195}, L""},      {platform::OsVersion{5, 1, 2600}, L""},
+      {platform::OsVersion{5, 2, 3790}, L""},      {platform::OsVersion{6, 0, 6002}, L"runas"},
+      {platform::OsVersion{6, 1, 7601}, L"runas"}, {platform::OsVersion{10, 0, 19045}, L"runas"},
   };
   for (const Case& c : cases) {
     recorder_.version = c.version;

@@ -9,8 +9,8 @@
 namespace {
 
 TEST(FillTemplate, ReplacesEachConversionWithItsValueAndKeepsEverythingElse) {
-  EXPECT_EQ(FillTemplate(L"/c %s  /set  %s device partition=%c:&\t\t\t%d%%", {L"bcdedit.dll", std::wstring(L"{id}"),
-                                                                             L'C', 12}),
+  EXPECT_EQ(FillTemplate(L"/c %s  /set  %s device partition=%c:&\t\t\t%d%%",
+                         {L"bcdedit.dll", std::wstring(L"{id}"), L'C', 12}),
             L"/c bcdedit.dll  /set  {id} device partition=C:&\t\t\t12%");
   EXPECT_EQ(FillTemplate(L"no conversion \\jszc", {}), L"no conversion \\jszc");
   // A value is inserted as it is, even when it holds a conversion itself.

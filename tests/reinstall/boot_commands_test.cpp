@@ -8,7 +8,9 @@
 
 #include "app/pe_component.h"
 #include "install_machine.h"
+#include "reinstall/boot_store_entries.h"
 #include "reinstall/install_core.h"
+#include "reinstall/legacy_boot_entries.h"
 
 namespace {
 
@@ -62,7 +64,8 @@ std::vector<std::wstring> RamdiskPathCommands(const std::wstring& loader) {
   std::vector<std::wstring> expected = {Cmd(runas, SupportEntryCommand(), kTool),
                                         L"runas|D:\\Tarnvik\\tool\\7z.exe|e D:\\Tarnvik\\PE\\WEPE64.iso "
                                         L"-oD:\\Tarnvik\\PE WEPE\\WEPE64.WIM|"};
-  Append(expected, ReplaceRootFile(runas, L"C:\\SDone.SDI", L"/c copy /y \"D:\\Tarnvik\\PE\\SDone.SDI\" C:\\SDone.SDI"));
+  Append(expected,
+         ReplaceRootFile(runas, L"C:\\SDone.SDI", L"/c copy /y \"D:\\Tarnvik\\PE\\SDone.SDI\" C:\\SDone.SDI"));
   expected.push_back(Cmd(runas, PeEntryCommand(loader), kTool));
   Append(expected, ReplaceRootFile(runas, L"C:\\ghostPe.In", L"/c move /Y \"D:\\Tarnvik\\ghostPe.In\" C:\\ghostPe.In"));
   return expected;
@@ -117,9 +120,10 @@ TEST_F(BootCommandsTest, MbrWithoutXpRunsTheStoreCommandsWithWinloadExeAndMapsNo
 
 TEST_F(BootCommandsTest, XpOnMbrChainsGrldrFromBootIniAndRunsNoStoreCommand) {
   RecordedMachine m(InstallMachineJson("mbr"));
-  m.machine().WriteFile(L"C:\\boot.ini",
-                        "[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
-                        "[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Windows XP\" /fastdetect\r\n");
+  m.machine().WriteFile(
+      L"C:\\boot.ini",
+      "[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+      "[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Windows XP\" /fastdetect\r\n");
   InstallOutcome outcome = Install(m, {5, 1, 2600});
   EXPECT_TRUE(outcome.ok()) << m.recorder().Log();
 
@@ -159,6 +163,22 @@ TEST_F(BootCommandsTest, XpTwiceLeavesOneOfEachBootIniKey) {
     EXPECT_EQ(bootIni.find(key, first + 1), std::string::npos) << key << "\n" << bootIni;
   }
   EXPECT_EQ(m.HostText(L"C:\\ghostPe.In"), "[ini]\r\nghost=d:\\tarnvik\\gho-prlm\\winxp.gho\r\n");
+}
+
+TEST_F(BootCommandsTest, AWimAlreadyInPlaceIsNotExtractedAgain) {
+  RecordedMachine m(InstallMachineJson("gpt"));
+  LayProgramFiles(m.machine());
+  m.machine().WriteFile(L"D:\\Tarnvik\\PE\\WEPE64.WIM", "wim");
+  m.recorder().onStart = ApplyFileCommand;
+  ASSERT_TRUE(SetPeComponentPaths(L"D:\\Tarnvik\\PE\\WEPE64.iso"));
+  EXPECT_TRUE(PreparePeBootFiles(L'C', false)) << m.recorder().Log();
+  for (const auto& start : m.recorder().Starts()) EXPECT_EQ(start.request.file, L"cmd.exe");
+}
+
+TEST(GrldrMenuLines, NameTheIsoFromTheRootOfItsDriveWithSlashes) {
+  const std::vector<std::string> expected = {"find --set-root /soft/PE/N", "map --mem /soft/PE/N (0xff)", "map --hook",
+                                             "chainloader (0xff)"};
+  EXPECT_EQ(GrldrMenuLines(L"D:\\soft\\PE\\N"), expected);
 }
 
 }  // namespace

@@ -53,11 +53,16 @@ TEST(FindLargestImageFile, ChoosesTheLargestImageFileInWholeMiB) {
     const wchar_t* chosen;  // nullptr: none
   };
   const Case cases[] = {
-      {"the largest of the three kinds", {{L"a.gho", 3 * kMiB}, {L"b.WIM", 5 * kMiB}, {L"c.sdi", 4 * kMiB}}, L"E:\\b.WIM"},
+      {"the largest of the three kinds",
+       {{L"a.gho", 3 * kMiB}, {L"b.WIM", 5 * kMiB}, {L"c.sdi", 4 * kMiB}},
+       L"E:\\b.WIM"},
       {"equal in MiB keeps the first listed", {{L"a.wim", 2 * kMiB + 9}, {L"b.gho", 2 * kMiB + 900}}, L"E:\\a.wim"},
-      {"a larger file of another kind is not an image", {{L"a.gho", 2 * kMiB}, {L"setup.exe", 50 * kMiB}}, L"E:\\a.gho"},
+      {"a larger file of another kind is not an image",
+       {{L"a.gho", 2 * kMiB}, {L"setup.exe", 50 * kMiB}},
+       L"E:\\a.gho"},
       {"under 1 MiB never", {{L"small.gho", kMiB - 1}}, nullptr},
-      {"found in a subfolder", {{L"boot\\boot.sdi", 3 * kMiB}, {L"sources\\install.wim", 40 * kMiB}},
+      {"found in a subfolder",
+       {{L"boot\\boot.sdi", 3 * kMiB}, {L"sources\\install.wim", 40 * kMiB}},
        L"E:\\sources\\install.wim"},
       {"dot-folders are skipped", {{L".cache\\big.gho", 90 * kMiB}, {L"x.gho", 2 * kMiB}}, L"E:\\x.gho"},
       {"a name too short for an extension", {{L"gho", 9 * kMiB}}, nullptr},

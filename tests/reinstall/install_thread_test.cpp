@@ -58,8 +58,8 @@ class InstallThreadTest : public testing::Test {
 
   // Runs the worker to its end.
   const CInstallThread& RunWorker() {
-    controller_.installWorker = std::make_unique<CInstallThread>(
-        controller_, [this](std::unique_ptr<FixedPointBase> point) {
+    controller_.installWorker =
+        std::make_unique<CInstallThread>(controller_, [this](std::unique_ptr<FixedPointBase> point) {
           points_.push_back({point->step, DecryptedView(point->BuildQuery())});
         });
     EXPECT_TRUE(controller_.installWorker->Start());
@@ -149,8 +149,7 @@ TEST_F(InstallThreadTest, AnUnreadableVersionSkipsTheRestartAndShowsTheRestartNo
   EXPECT_FALSE(worker.restartResult());
   EXPECT_TRUE(m_.recorder().Power().tokenAccess.empty());
   EXPECT_EQ(notices_.restartFailed, 1);
-  EXPECT_NE(m_.recorder().Log().find("restart not requested: the Windows version cannot be read\n"),
-            std::string::npos);
+  EXPECT_NE(m_.recorder().Log().find("restart not requested: the Windows version cannot be read\n"), std::string::npos);
 }
 
 }  // namespace

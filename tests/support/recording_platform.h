@@ -81,8 +81,8 @@ class RecordingPlatform : public platform::Platform {
   bool tokenOpens = true;
   bool restartAccepted = true;
   struct PowerCalls {
-    std::vector<uint32_t> tokenAccess;          // OpenProcessToken
-    std::vector<std::wstring> privileges;       // EnablePrivilege
+    std::vector<uint32_t> tokenAccess;                 // OpenProcessToken
+    std::vector<std::wstring> privileges;              // EnablePrivilege
     std::vector<std::pair<uint32_t, uint32_t>> exits;  // ExitWindowsEx flags and reason
   };
   PowerCalls Power() const;

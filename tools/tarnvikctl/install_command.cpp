@@ -258,11 +258,16 @@ struct PostedPoint {
 
 const char* StepName(InstallStep step) {
   switch (step) {
-    case InstallStep::PartitionQuery: return "the partition query of the system drive";
-    case InstallStep::ImagePreparation: return "the image preparation";
-    case InstallStep::PeBootFiles: return "the WinPE boot files (WinPE ISO, WIM, SDone.SDI, grldr or VQmenu.lst)";
-    case InstallStep::GhostHandoff: return "the hand-off file ghostPe.In in the root of the system drive";
-    case InstallStep::None: break;
+    case InstallStep::PartitionQuery:
+      return "the partition query of the system drive";
+    case InstallStep::ImagePreparation:
+      return "the image preparation";
+    case InstallStep::PeBootFiles:
+      return "the WinPE boot files (WinPE ISO, WIM, SDone.SDI, grldr or VQmenu.lst)";
+    case InstallStep::GhostHandoff:
+      return "the hand-off file ghostPe.In in the root of the system drive";
+    case InstallStep::None:
+      break;
   }
   return "none";
 }
@@ -307,14 +312,16 @@ int Install(tarnvikctl::WatchedPlatform& watched, const std::wstring& image, con
     PrintIndented(p.view, "    ");
   }
   if (!outcome.ok()) {
-    std::printf("restart: not requested; %s\n", notices.installFailed
-                                                     ? "the main window gets message 3028 and shows 重装失败,请关闭杀毒软件，重新安装！"
-                                                     : "the install-failure notice was not raised");
+    std::printf("restart: not requested; %s\n",
+                notices.installFailed
+                    ? "the main window gets message 3028 and shows 重装失败,请关闭杀毒软件，重新安装！"
+                    : "the install-failure notice was not raised");
     std::printf("install failed at: %s (see the log above)\n", StepName(outcome.failedStep));
     return 1;
   }
   if (notices.restartFailed) {
-    std::printf("restart: requested and refused (see the log above); the program shows 重启失败，请手动重启电脑\n");
+    std::printf("restart: requested and refused (see the log above); the program shows %s\n",
+                "重启失败，请手动重启电脑");
     return 3;
   }
   std::printf("restart: requested and accepted\n");
