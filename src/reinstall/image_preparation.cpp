@@ -59,8 +59,11 @@ bool PrepareIso(const std::wstring& isoPath, std::wstring& preparedPath) {
     LogLine("IsoCmd.exe Tool not Find.");
     return false;
   }
+  // A report an interrupted run left must not be read for this one's.
+  const std::wstring report = FillTemplate(L"%s\\diskInfo.ini", {tool});
+  files.RemoveFile(report);
   RunHidden(L"cmd.exe", FillTemplate(kMountTemplate, {isoPath}), tool, true);
-  std::optional<wchar_t> drive = MountedDrive(FillTemplate(L"%s\\diskInfo.ini", {tool}));
+  std::optional<wchar_t> drive = MountedDrive(report);
   if (!drive) return false;
 
   ImageFileChoice chosen;

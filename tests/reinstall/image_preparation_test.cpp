@@ -167,16 +167,20 @@ TEST_F(PrepareImageTest, AMountThatFindsNothingFailsNamingWhatIsMissing) {
     std::string report;
     const char* logged;
   };
+  const std::string earlierReport = "ISOCMD 1 virtual drive ready mounted_drive=E: image";
   const Case cases[] = {
-      {"no drive report", false, "", "IsoCmd left no drive report D:\\Tarnvik\\tool\\diskInfo.ini\n"},
+      {"no drive report, an earlier run's left in place", false, earlierReport,
+       "IsoCmd left no drive report D:\\Tarnvik\\tool\\diskInfo.ini\n"},
       {"a report of five words", true, "a b c d e", "D:\\Tarnvik\\tool\\diskInfo.ini names no drive\n"},
       {"a sixth word too short", true, "a b c d e short", "D:\\Tarnvik\\tool\\diskInfo.ini names no drive\n"},
-      {"no image file on the drive", true, "ISOCMD 1 virtual drive ready mounted_drive=E: image",
-       "no image file of 1 MiB or more on E: (mounted from d:\\x\\win.iso)\n"},
+      {"no image file on the drive", true, "ISOCMD 1 virtual drive ready mounted_drive=F: image",
+       "no image file of 1 MiB or more on F: (mounted from d:\\x\\win.iso)\n"},
   };
   for (const Case& c : cases) {
     RecordedMachine m(MachineWithMountDrive());
     m.machine().WriteFile(L"D:\\Tarnvik\\tool\\IsoCmd.exe", "tool");
+    WriteSized(m.machine(), L"E:\\old\\earlier.gho", 3 * kMiB);
+    if (!c.writesReport) m.machine().WriteFile(L"D:\\Tarnvik\\tool\\diskInfo.ini", c.report);
     m.recorder().onStart = [&](const platform::ShellExecuteRequest&) {
       if (c.writesReport) m.machine().WriteFile(L"D:\\Tarnvik\\tool\\diskInfo.ini", c.report);
       return true;
