@@ -15,10 +15,12 @@ std::mutex& PrintLock() {
   return lock;
 }
 
-// One printed line per complete line of the UTF-8 text; the rest waits in `pending`.
-void PrintLines(const char* prefix, const std::string& text, std::string& pending) {
+// One printed line per complete line of the UTF-8 text; the rest waits in `pending`,
+// unless `flush` prints it as a line of its own.
+void PrintLines(const char* prefix, const std::string& text, std::string& pending, bool flush = false) {
   std::lock_guard lock(PrintLock());
   pending += text;
+  if (flush && !pending.empty() && pending.back() != '\n') pending += '\n';
   for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
     std::string line = pending.substr(0, end);
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -39,6 +41,7 @@ class WatchedPlatform::PrintedLog : public platform::Console {
     // The log's narrow text is code page 936.
     if (owner_.watching_) PrintLines("log: ", platform::WideToUtf8(platform::CodePage936ToWide(narrowText)), pending_);
   }
+  void Flush() { PrintLines("log: ", "", pending_, true); }
 
  private:
   WatchedPlatform& owner_;
@@ -71,6 +74,11 @@ WatchedPlatform::WatchedPlatform(platform::Platform& machine)
       processes_(std::make_unique<PrintedProcesses>(*this)) {}
 
 WatchedPlatform::~WatchedPlatform() = default;
+
+void WatchedPlatform::Watch(bool on) {
+  if (!on) log_->Flush();
+  watching_ = on;
+}
 
 platform::Console& WatchedPlatform::console() { return *log_; }
 platform::Processes& WatchedPlatform::processes() { return *processes_; }

@@ -14,8 +14,9 @@ class WatchedPlatform : public platform::Platform {
   explicit WatchedPlatform(platform::Platform& machine);
   ~WatchedPlatform() override;
 
-  // Prints "run: ..." and "log: ..." lines on standard output from now on, or stops.
-  void Watch(bool on) { watching_ = on; }
+  // Prints "run: ..." and "log: ..." lines on standard output from now on, or stops,
+  // printing the log text still waiting for its line end.
+  void Watch(bool on);
 
   platform::Files& files() override { return machine_.files(); }
   platform::Profiles& profiles() override { return machine_.profiles(); }
