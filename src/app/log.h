@@ -5,6 +5,8 @@
 #include <string>
 
 void LogLine(const std::string& narrowText);
+// The same for wide text, converted with WideToLocal.
+void LogLine(const std::wstring& text);
 
 // Trace text of a step, as it is: it carries its own line end, if any.
 void LogText(const std::string& narrowText);

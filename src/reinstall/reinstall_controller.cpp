@@ -1,11 +1,13 @@
 #include "reinstall/reinstall_controller.h"
 
 #include "catalogue/check_page.h"
+#include "reinstall/install_thread.h"
 
 ReinstallController::ReinstallController() = default;
 
 ReinstallController::~ReinstallController() {
   checkWorker.reset();
+  installWorker.reset();
   osList.clear();
 }
 
@@ -26,6 +28,7 @@ void ReinstallController::MachineFound(const std::wstring& text) { machineText =
 void ReinstallController::NetworkFound(bool ok) { networkOk = ok; }
 
 void ReinstallController::CatalogueFound(CatalogueResult catalogue) {
+  selectedOs = nullptr;  // it pointed into the list replaced now
   osList = std::move(catalogue.osList);
   peEntry = catalogue.peEntry;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The reinstall wizard's state, shared by the reinstall pages and workers: so far the
-// system check's results, the catalogue and the check worker.
+// system check's results, the catalogue, the chosen image and the check and install
+// workers.
 
 #include <chrono>
 #include <memory>
@@ -9,13 +10,15 @@
 #include "catalogue/check_findings.h"
 #include "catalogue/os_list.h"
 #include "catalogue/sys_check_thread.h"
+#include "reinstall/install_notices.h"
 
+class CInstallThread;
 class ICheckPage;
 
 class ReinstallController : private ICheckFindings {
  public:
   ReinstallController();
-  // Stops the check worker before the list it writes goes.
+  // Stops the workers before the list they read and write goes.
   ~ReinstallController() override;
   ReinstallController(const ReinstallController&) = delete;
   ReinstallController& operator=(const ReinstallController&) = delete;
@@ -30,7 +33,11 @@ class ReinstallController : private ICheckFindings {
   std::unique_ptr<CSysCheckThread> checkWorker;
   OsList osList;
   PeEntry peEntry;
+  OsEntry* selectedOs = nullptr;  // the user's choice, an entry of osList; null until then
+  std::unique_ptr<CInstallThread> installWorker;
   ICheckPage* checkPage = nullptr;  // set by the pages; not owned
+  IInstallFailureNotice* installFailureNotice = nullptr;  // set by the main frame; not owned
+  IRestartFailureNotice* restartFailureNotice = nullptr;  // set by the pages; not owned
   std::chrono::milliseconds checkTick = CSysCheckThread::kTick;  // tests shorten it
 
  private:

@@ -165,3 +165,197 @@ platform::Processes& RecordingConsolePlatform::processes() { return *empty_; }
 platform::Power& RecordingConsolePlatform::power() { return *empty_; }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+class RecordingPlatform::RecordingSystem : public platform::System {
+ public:
+  explicit RecordingSystem(RecordingPlatform& owner) : owner_(owner), inner_(owner.inner_.system()) {}
+  std::wstring SystemDirectory() override { return inner_.SystemDirectory(); }
+  std::wstring ModuleFileName() override { return inner_.ModuleFileName(); }
+  std::optional<platform::FileVersion> ProductVersion(const std::wstring& path) override {
+    return inner_.ProductVersion(path);
+  }
+  std::optional<platform::OsVersion> GetVersion() override {
+    std::lock_guard lock(owner_.mutex_);
+    return owner_.version;
+  }
+  int64_t CurrentTime() override { return inner_.CurrentTime(); }
+  void SeedRandom(uint32_t seed) override { inner_.SeedRandom(seed); }
+  int NextRandom() override { return inner_.NextRandom(); }
+  std::optional<bool> IsWow64Process() override { return inner_.IsWow64Process(); }
+  platform::MemoryQueryReply QueryPhysicalMemory() override { return inner_.QueryPhysicalMemory(); }
+  [[noreturn]] void ExitProcess(int exitCode) override { inner_.ExitProcess(exitCode); }
+
+ private:
+  RecordingPlatform& owner_;
+  platform::System& inner_;
+};
+
+class RecordingPlatform::RecordingStorage : public platform::Storage {
+ public:
+  explicit RecordingStorage(RecordingPlatform& owner) : owner_(owner), inner_(owner.inner_.storage()) {}
+  std::optional<platform::DeviceHandle> OpenDevice(const std::wstring& path, platform::DeviceAccess access) override {
+    return inner_.OpenDevice(path, access);
+  }
+  std::optional<std::vector<platform::DiskExtent>> VolumeDiskExtents(const platform::DeviceHandle& device,
+                                                                     uint32_t bufferBytes) override {
+    return inner_.VolumeDiskExtents(device, bufferBytes);
+  }
+  std::optional<platform::StorageDeviceDescriptor> StorageDeviceProperty(const platform::DeviceHandle& device,
+                                                                          uint32_t bufferBytes) override {
+    return inner_.StorageDeviceProperty(device, bufferBytes);
+  }
+  std::optional<uint32_t> StorageDevicePropertySize(const platform::DeviceHandle& device) override {
+    return inner_.StorageDevicePropertySize(device);
+  }
+  std::optional<platform::StorageDeviceNumber> GetDeviceNumber(const platform::DeviceHandle& device) override {
+    return inner_.GetDeviceNumber(device);
+  }
+  std::optional<int64_t> DriveGeometryDiskSize(const platform::DeviceHandle& device, uint32_t bufferBytes) override {
+    return inner_.DriveGeometryDiskSize(device, bufferBytes);
+  }
+  std::optional<platform::PartitionInformationEx> PartitionInfo(const platform::DeviceHandle& device,
+                                                                uint32_t bufferBytes) override {
+    return inner_.PartitionInfo(device, bufferBytes);
+  }
+  uint32_t LogicalDrives() override { return inner_.LogicalDrives(); }
+  uint32_t QueryDriveType(const std::wstring& root) override {
+    {
+      std::lock_guard lock(owner_.mutex_);
+      auto found = owner_.driveTypes.find(root);
+      if (found != owner_.driveTypes.end()) return found->second;
+    }
+    return inner_.QueryDriveType(root);
+  }
+  std::optional<std::vector<std::wstring>> LogicalDriveStrings(uint32_t bufferChars) override {
+    return inner_.LogicalDriveStrings(bufferChars);
+  }
+  bool DefineDosDevice(uint32_t flags, const std::wstring& deviceName,
+                       const std::optional<std::wstring>& targetPath) override {
+    std::lock_guard lock(owner_.mutex_);
+    calls_.push_back({flags, deviceName, targetPath});
+    return owner_.mappingsSucceed;
+  }
+  std::optional<std::vector<platform::DiskDeviceElement>> DiskInterfaces(uint32_t friendlyNameBufferBytes) override {
+    return inner_.DiskInterfaces(friendlyNameBufferBytes);
+  }
+
+  std::vector<DosDeviceCall> calls_;  // under the owner's mutex
+
+ private:
+  RecordingPlatform& owner_;
+  platform::Storage& inner_;
+};
+
+class RecordingPlatform::RecordingProcesses : public platform::Processes {
+ public:
+  explicit RecordingProcesses(RecordingPlatform& owner) : owner_(owner) {}
+  std::optional<platform::ProcessHandle> ShellExecuteEx(const platform::ShellExecuteRequest& request) override {
+    size_t index;
+    std::function<bool(const platform::ShellExecuteRequest&)> onStart;
+    {
+      std::lock_guard lock(owner_.mutex_);
+      index = starts_.size();
+      starts_.push_back({request, false});
+      onStart = owner_.onStart;
+    }
+    if (onStart && !onStart(request)) return std::nullopt;
+    return platform::ProcessHandle{std::make_shared<size_t>(index)};
+  }
+  void WaitForExit(const platform::ProcessHandle& process) override {
+    std::lock_guard lock(owner_.mutex_);
+    starts_.at(*static_cast<size_t*>(process.native.get())).waited = true;
+  }
+
+  std::vector<Start> starts_;  // under the owner's mutex
+
+ private:
+  RecordingPlatform& owner_;
+};
+
+class RecordingPlatform::RecordingPower : public platform::Power {
+ public:
+  explicit RecordingPower(RecordingPlatform& owner) : owner_(owner) {}
+  std::optional<platform::TokenHandle> OpenProcessToken(uint32_t access) override {
+    std::lock_guard lock(owner_.mutex_);
+    calls_.tokenAccess.push_back(access);
+    if (!owner_.tokenOpens) return std::nullopt;
+    return platform::TokenHandle{std::make_shared<int>(0)};
+  }
+  bool EnablePrivilege(const platform::TokenHandle&, const std::wstring& privilegeName) override {
+    std::lock_guard lock(owner_.mutex_);
+    calls_.privileges.push_back(privilegeName);
+    return true;
+  }
+  bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
+    std::lock_guard lock(owner_.mutex_);
+    calls_.exits.emplace_back(flags, reason);
+    return owner_.restartAccepted;
+  }
+
+  PowerCalls calls_;  // under the owner's mutex
+
+ private:
+  RecordingPlatform& owner_;
+};
+
+class RecordingPlatform::RecordingLog : public platform::Console {
+ public:
+  explicit RecordingLog(RecordingPlatform& owner) : owner_(owner) {}
+  bool Open(const std::wstring&) override { return true; }
+  void WriteLine(const std::string& narrowText) override { Write(narrowText + "\n"); }
+  void Write(const std::string& narrowText) override {
+    std::lock_guard lock(owner_.mutex_);
+    text_ += narrowText;
+  }
+
+  std::string text_;  // under the owner's mutex
+
+ private:
+  RecordingPlatform& owner_;
+};
+
+RecordingPlatform::RecordingPlatform(platform::Platform& inner)
+    : inner_(inner),
+      system_(std::make_unique<RecordingSystem>(*this)),
+      storage_(std::make_unique<RecordingStorage>(*this)),
+      processes_(std::make_unique<RecordingProcesses>(*this)),
+      power_(std::make_unique<RecordingPower>(*this)),
+      log_(std::make_unique<RecordingLog>(*this)) {}
+
+RecordingPlatform::~RecordingPlatform() = default;
+
+std::vector<RecordingPlatform::Start> RecordingPlatform::Starts() const {
+  std::lock_guard lock(mutex_);
+  return processes_->starts_;
+}
+
+std::vector<RecordingPlatform::DosDeviceCall> RecordingPlatform::DosDeviceCalls() const {
+  std::lock_guard lock(mutex_);
+  return storage_->calls_;
+}
+
+RecordingPlatform::PowerCalls RecordingPlatform::Power() const {
+  std::lock_guard lock(mutex_);
+  return power_->calls_;
+}
+
+std::string RecordingPlatform::Log() const {
+  std::lock_guard lock(mutex_);
+  return log_->text_;
+}
+
+platform::Files& RecordingPlatform::files() { return inner_.files(); }
+platform::Profiles& RecordingPlatform::profiles() { return inner_.profiles(); }
+platform::Storage& RecordingPlatform::storage() { return *storage_; }
+platform::Registry& RecordingPlatform::registry() { return inner_.registry(); }
+platform::Network& RecordingPlatform::network() { return inner_.network(); }
+platform::System& RecordingPlatform::system() { return *system_; }
+platform::Console& RecordingPlatform::console() { return *log_; }
+platform::Modules& RecordingPlatform::modules() { return inner_.modules(); }
+platform::MessageBoxes& RecordingPlatform::messageBoxes() { return inner_.messageBoxes(); }
+platform::Processes& RecordingPlatform::processes() { return *processes_; }
+platform::Power& RecordingPlatform::power() { return *power_; }
+
+}  // namespace testing_support
