@@ -24,9 +24,12 @@ inline ::testing::AssertionResult MakeIso(const std::filesystem::path& tree, con
   auto present = HostProgramPresent("xorriso", "xorriso");
   if (!present) return present;
   std::filesystem::create_directories(iso.parent_path());
-  int status = testing_support::RunProgram(
-      {"xorriso", "-report_about", "FAILURE", "-as", "mkisofs", "-J", "-R", "-V", "TEST", "-o", iso.string(), tree.string()});
-  if (status != 0) return ::testing::AssertionFailure() << "xorriso could not make " << iso << " (exit " << status << ")";
+  auto made = testing_support::RunProgram({.args = {"xorriso", "-report_about", "FAILURE", "-as", "mkisofs", "-J", "-R",
+                                                     "-V", "TEST", "-o", iso.string(), tree.string()}});
+  if (made.exitCode != 0) {
+    return ::testing::AssertionFailure() << "xorriso could not make " << iso << " (exit " << made.exitCode
+                                         << "): " << made.err;
+  }
   return ::testing::AssertionSuccess();
 }
 
