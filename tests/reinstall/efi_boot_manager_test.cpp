@@ -29,7 +29,7 @@ TEST(CopyBootManagerToEfiPartitions, MapsTheFirstFreeLetterFromCToY) {
   const Case cases[] = {
       {InUseUpTo(L'D'), L"E:"},
       {cdInE, L"F:"},
-      {{{L"C:", platform::kDriveFixed}, {L"E:", platform::kDriveFixed}}, L"D:"},
+      {{{L"C:", platform::kDriveFixed}, {L"D:", platform::kDriveNoRootDir}, {L"E:", platform::kDriveFixed}}, L"D:"},
       {InUseUpTo(L'X'), L"Y:"},
   };
   for (const Case& c : cases) {

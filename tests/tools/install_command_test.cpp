@@ -85,7 +85,7 @@ TEST_F(InstallCommandTest, AFailedStepIsNamedWithItsLogAndTheHandoffStillHappens
   EXPECT_TRUE(Has(out, "prepared image: none\n")) << out;
   EXPECT_TRUE(Has(out, "boot store before: cannot be read: there is no bcdedit.dll in D:\\Tarnvik\\tool\n")) << out;
   EXPECT_TRUE(Has(out, "  C:\\Config.ini  (removed)\n")) << out;
-  EXPECT_TRUE(Has(out, "  D:\\Config.ini  -  (placed, ")) << out;
+  EXPECT_TRUE(Has(out, "  D:\\Config.ini  H  (placed, ")) << out;
   EXPECT_TRUE(Has(out, "Config.ini D:\\Config.ini:\n  [do]\n  K=xirpelquat583920\n")) << out;
   EXPECT_TRUE(Has(out, "ghostPe.In C:\\ghostPe.In: missing\n")) << out;
   EXPECT_TRUE(Has(out, "  1302 下载系统->立即重装 \n")) << out;
