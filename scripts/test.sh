@@ -56,7 +56,7 @@ stage() {  # name, what, needed stages (space separated), command...
 # simulated machine's cmd.exe threads.
 tsan_tests=(app_tests download_tests stats_tests skin_tests ui_tests testing_support_tests reinstall_tests platform_tests)
 # The programs those tests start.
-tsan_programs=(Tarnvik tarnvikctl)
+tsan_programs=(Tarnvik tarnvikctl fake_tools)
 
 build_tsan() {
   mkdir -p build-tsan
