@@ -145,7 +145,13 @@ std::optional<std::string> ReadBootStore(std::string& why) {
   }
   std::optional<std::string> text = files.ReadFile(listing);
   files.RemoveFile(listing);
-  if (!text) why = "bcdedit.dll /enum left no listing in " + Utf8(listing);
+  if (!text) {
+    why = "bcdedit.dll /enum left no listing in " + Utf8(listing);
+  } else if (text->empty()) {
+    // cmd.exe creates the redirection's file before it starts the editor.
+    why = "bcdedit.dll /enum listed nothing: it did not run or failed (the machine's process log says why)";
+    text.reset();
+  }
   return text;
 }
 
