@@ -12,8 +12,10 @@
 namespace sim {
 namespace fs = std::filesystem;
 
+// Absolute, because the programs the machine starts run in folders of their own and find
+// their files and the machine from there.
 SimPlatform::SimPlatform(fs::path folder)
-    : folder_(std::move(folder)), config_(LoadMachineConfig(folder_ / "machine.json")) {
+    : folder_(fs::absolute(folder)), config_(LoadMachineConfig(folder_ / "machine.json")) {
   // Every lettered volume has its folder, so that its root exists as on Windows.
   for (const Disk& d : config_.disks) {
     for (const Partition& p : d.partitions) {
