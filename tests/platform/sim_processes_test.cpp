@@ -123,6 +123,27 @@ TEST(SimProcesses, ALinuxProgramGetsItsArgumentsFolderAndEnvironment) {
   EXPECT_EQ(ends[0]["stdout"], "7z done\n");
 }
 
+TEST(SimProcesses, AMachineOpenedByARelativeFolderStartsItsPrograms) {
+  TempMachine m;
+  m.WriteFile(L"D:\\Tarnvik\\tool\\tool.exe", Reporter("tool"));
+  const fs::path here = fs::current_path();
+  fs::current_path(m.folder().parent_path());
+  {
+    sim::SimPlatform relative(m.folder().filename());
+    platform::ScopedPlatform installed(relative);
+    // Started directly and through cmd.exe, each in a working folder of its own.
+    EXPECT_TRUE(Start(L"tool.exe", L"direct", L"D:\\Tarnvik\\tool"));
+    EXPECT_TRUE(Start(L"cmd.exe", L"/c tool.exe through-cmd", L"D:\\Tarnvik\\tool"));
+  }
+  fs::current_path(here);
+  const std::vector<Json::Value> ends = ReadStateLines(m, "process-exits.jsonl");
+  ASSERT_EQ(ends.size(), 3u);  // the direct start, then the tool cmd.exe started and cmd.exe
+  for (const Json::Value& end : ends) EXPECT_EQ(end["status"], 0) << end;
+  const std::string ran = Read(m.HostPath(L"D:\\Tarnvik\\tool\\ran.txt")).value_or("(missing)");
+  EXPECT_NE(ran.find("\n" + fs::absolute(m.folder()).string() + "\nD:\\Tarnvik\\tool\nthrough-cmd\n"), std::string::npos)
+      << ran;
+}
+
 TEST(SimProcesses, AnElfFileRunsWithoutItsExecutableBit) {
   TempMachine m;
   const fs::path host = m.HostPath(L"D:\\Tarnvik\\tool\\bootsect.exe");

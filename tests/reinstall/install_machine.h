@@ -1,16 +1,25 @@
 #pragma once
 // What the install tests share: a machine with the program's files in place, the effect
-// of the file commands the install relies on, and the commands started, as text.
+// of the file commands the install relies on, the commands started, as text, and the
+// install worker run to its end.
 
 #include <json/json.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/global_param.h"
 #include "platform/platform.h"
+#include "reinstall/install_notices.h"
+#include "reinstall/install_thread.h"
+#include "reinstall/reinstall_controller.h"
+#include "stats/query_view.h"
 #include "support/recording_platform.h"
 #include "support/temp_machine.h"
 
@@ -105,5 +114,29 @@ class RecordedMachine {
   testing_support::RecordingPlatform recorder_{machine_.machine()};
   platform::ScopedPlatform installed_{recorder_};
 };
+
+// The worker's notices to the windows, counted.
+class CountingNotices : public IInstallFailureNotice, public IRestartFailureNotice {
+ public:
+  void PostInstallFailed() override { ++installFailed; }
+  void ShowRestartFailed() override { ++restartFailed; }
+  std::atomic<int> installFailed{0};
+  std::atomic<int> restartFailed{0};
+};
+
+struct PostedPoint {
+  int32_t step;
+  std::string view;  // the decrypted query
+};
+
+// Starts a new install worker for `controller` and waits for its end; its tracking points
+// land in `points`, which the worker writes until then.
+inline void RunInstallWorker(ReinstallController& controller, std::vector<PostedPoint>& points) {
+  controller.installWorker = std::make_unique<CInstallThread>(controller, [&points](std::unique_ptr<FixedPointBase> p) {
+    points.push_back({p->step, DecryptedView(p->BuildQuery())});
+  });
+  ASSERT_TRUE(controller.installWorker->Start());
+  while (controller.installWorker->IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
 
 }  // namespace install_testing

@@ -20,22 +20,11 @@
 namespace {
 
 using install_testing::ApplyFileCommand;
+using install_testing::CountingNotices;
 using install_testing::InstallMachineJson;
 using install_testing::LayProgramFiles;
+using install_testing::PostedPoint;
 using install_testing::RecordedMachine;
-
-class CountingNotices : public IInstallFailureNotice, public IRestartFailureNotice {
- public:
-  void PostInstallFailed() override { ++installFailed; }
-  void ShowRestartFailed() override { ++restartFailed; }
-  std::atomic<int> installFailed{0};
-  std::atomic<int> restartFailed{0};
-};
-
-struct PostedPoint {
-  int32_t step;
-  std::string view;  // the decrypted query
-};
 
 class InstallThreadTest : public testing::Test {
  protected:
@@ -58,12 +47,7 @@ class InstallThreadTest : public testing::Test {
 
   // Runs the worker to its end.
   const CInstallThread& RunWorker() {
-    controller_.installWorker =
-        std::make_unique<CInstallThread>(controller_, [this](std::unique_ptr<FixedPointBase> point) {
-          points_.push_back({point->step, DecryptedView(point->BuildQuery())});
-        });
-    EXPECT_TRUE(controller_.installWorker->Start());
-    while (controller_.installWorker->IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    install_testing::RunInstallWorker(controller_, points_);
     return *controller_.installWorker;
   }
 

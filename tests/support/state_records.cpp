@@ -23,4 +23,15 @@ std::vector<Json::Value> ReadStateLines(const TempMachine& machine, const std::s
   return lines;
 }
 
+Json::Value ReadStateFile(const TempMachine& machine, const std::string& name) {
+  std::ifstream in(machine.folder() / "state" / name);
+  if (!in) return Json::Value();
+  Json::Value value;
+  std::string errors;
+  if (!Json::parseFromStream(Json::CharReaderBuilder(), in, &value, &errors)) {
+    throw std::runtime_error(name + ": not JSON: " + errors);
+  }
+  return value;
+}
+
 }  // namespace testing_support

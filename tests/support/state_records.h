@@ -14,4 +14,7 @@ namespace testing_support {
 // file does not exist.
 std::vector<Json::Value> ReadStateLines(const TempMachine& machine, const std::string& name);
 
+// A JSON file of state/ ("bcd.json") parsed; null when the file does not exist.
+Json::Value ReadStateFile(const TempMachine& machine, const std::string& name);
+
 }  // namespace testing_support

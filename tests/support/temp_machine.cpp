@@ -3,6 +3,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "support/run_program.h"
+
 namespace testing_support {
 
 Json::Value MinimalMachine() {
@@ -31,8 +33,29 @@ Json::Value MinimalMachine() {
   return m;
 }
 
-TempMachine::TempMachine(const Json::Value& machineJson) {
-  std::ofstream(dir_.path() / "machine.json") << machineJson.toStyledString();
+namespace {
+
+// Lays out `machine` from a profile of `machineJson` alone with make-machine.sh and the
+// fakes of this build; anything the script says is a machine the tests cannot trust.
+void RunMakeMachine(const Json::Value& machineJson, const std::filesystem::path& machine) {
+  TempDir profile;
+  std::ofstream(profile.path() / "machine.json") << machineJson.toStyledString();
+  Outcome made = RunProgram({.args = {"bash", TARNVIK_SOURCE_DIR "/tools/machines/make-machine.sh",
+                                      profile.path().string(), machine.string()},
+                             .environment = {"TARNVIK_BIN_DIR=" TARNVIK_BIN_DIR}});
+  if (made.exitCode != 0 || !made.err.empty()) {
+    throw std::runtime_error("make-machine.sh (exit " + std::to_string(made.exitCode) + "): " + made.err);
+  }
+}
+
+}  // namespace
+
+TempMachine::TempMachine(const Json::Value& machineJson, MachineLayout layout) {
+  if (layout == MachineLayout::MadeByScript) {
+    RunMakeMachine(machineJson, dir_.path());
+  } else {
+    std::ofstream(dir_.path() / "machine.json") << machineJson.toStyledString();
+  }
   machine_ = std::make_unique<sim::SimPlatform>(dir_.path());
   installed_ = std::make_unique<platform::ScopedPlatform>(*machine_);
 }

@@ -18,9 +18,17 @@ namespace testing_support {
 // a second SATA disk, network up, no adapters. Tests change what they need.
 Json::Value MinimalMachine();
 
+// How the machine's folder is laid out around its machine.json.
+enum class MachineLayout {
+  Bare,  // machine.json alone; the test writes what else it needs
+  // as tools/machines/make-machine.sh lays out a machine from a profile: the program's skins,
+  // the fake external tools and the stand-ins of the shipped boot files in the program's folder
+  MadeByScript,
+};
+
 class TempMachine {
  public:
-  explicit TempMachine(const Json::Value& machineJson = MinimalMachine());
+  explicit TempMachine(const Json::Value& machineJson = MinimalMachine(), MachineLayout layout = MachineLayout::Bare);
 
   sim::SimPlatform& machine() { return *machine_; }
   const std::filesystem::path& folder() const { return dir_.path(); }

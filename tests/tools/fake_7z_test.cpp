@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fake_tool_runner.h"
-#include "iso_image.h"
+#include "support/iso_image.h"
 #include "support/temp_dir.h"
 #include "support/temp_machine.h"
 
@@ -25,8 +25,8 @@ class Fake7z : public testing::Test {
     fs::create_directories(tree.path() / "WEPE");
     std::ofstream(tree.path() / "WEPE" / "WEPE64.WIM", std::ios::binary) << "the WinPE image";
     std::ofstream(tree.path() / "WEPE" / "other.txt") << "not asked for";
-    ASSERT_TRUE(fake_tools::MakeIso(tree.path(), machine_.HostPath(L"D:\\Tarnvik\\PE\\WEPE64.iso")));
-    ASSERT_TRUE(fake_tools::HostProgramPresent("7z", "p7zip-full"));
+    ASSERT_TRUE(testing_support::MakeIso(tree.path(), machine_.HostPath(L"D:\\Tarnvik\\PE\\WEPE64.iso")));
+    ASSERT_TRUE(testing_support::HostProgramPresent("7z", "p7zip-full"));
   }
   fake_tools::ToolRun SevenZip(const Args& args, const std::string& workingFolder = "C:\\Windows\\system32") {
     return fake_tools::RunFake("fake_7z", machine_.folder(), workingFolder, args);

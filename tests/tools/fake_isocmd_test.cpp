@@ -12,7 +12,7 @@
 
 #include "base/json_read.h"
 #include "fake_tool_runner.h"
-#include "iso_image.h"
+#include "support/iso_image.h"
 #include "support/temp_dir.h"
 #include "support/temp_machine.h"
 
@@ -34,8 +34,8 @@ class FakeIsoCmd : public testing::Test {
     Put(tree.path() / "WEPE" / "WEPE64.WIM", "pe");
     Put(tree.path() / "sources" / "install.wim", std::string(3 << 20, 'w'));
     Put(tree.path() / "readme.txt", "windows 10");
-    ASSERT_TRUE(fake_tools::MakeIso(tree.path(), machine_.HostPath(L"D:\\images\\Win10.iso")));
-    ASSERT_TRUE(fake_tools::HostProgramPresent("7z", "p7zip-full"));
+    ASSERT_TRUE(testing_support::MakeIso(tree.path(), machine_.HostPath(L"D:\\images\\Win10.iso")));
+    ASSERT_TRUE(testing_support::HostProgramPresent("7z", "p7zip-full"));
   }
 
   fake_tools::ToolRun IsoCmd(const Args& args) { return IsoCmdOn(machine_, args); }
@@ -92,7 +92,7 @@ TEST_F(FakeIsoCmd, TheInstallCommandsMountTheImageAndTheReportGivesItsLetterAtIn
 TEST_F(FakeIsoCmd, EjectEmptiesTheDriveAndAnotherImageReplacesTheFilesOfTheFirst) {
   testing_support::TempDir other;
   Put(other.path() / "other.gho", "ghost");
-  ASSERT_TRUE(fake_tools::MakeIso(other.path(), machine_.HostPath(L"D:\\images\\other.iso")));
+  ASSERT_TRUE(testing_support::MakeIso(other.path(), machine_.HostPath(L"D:\\images\\other.iso")));
   MountAsTheInstallDoes("d:\\images\\win10.iso");
 
   auto run = IsoCmd({"-mount", "0:", "D:\\images\\other.iso"});

@@ -123,8 +123,7 @@ Spawned SpawnProgram(const SimPlatform& machine, const ProgramTarget& program,
       environment.push_back(entry);
     }
   }
-  std::error_code ec;
-  environment.push_back(machineVariable + fs::absolute(machine.folder(), ec).string());
+  environment.push_back(machineVariable + machine.folder().string());
   environment.push_back(folderVariable + platform::WideToUtf8(windowsFolder));
 
   auto pointers = [](std::vector<std::string>& texts) {

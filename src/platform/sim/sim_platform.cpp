@@ -12,6 +12,8 @@
 namespace sim {
 namespace fs = std::filesystem;
 
+// Absolute, because the programs the machine starts run in folders of their own and find
+// their files and the machine from there.
 SimPlatform::SimPlatform(fs::path folder)
     // Absolute, because the programs the machine starts run in folders of their own.
     : folder_(fs::absolute(folder)), config_(LoadMachineConfig(folder_ / "machine.json")) {

@@ -9,7 +9,7 @@
 
 #include "support/run_program.h"
 
-namespace fake_tools {
+namespace testing_support {
 
 // Whether `program` is on PATH; a test that needs it fails, naming the Debian package.
 inline ::testing::AssertionResult HostProgramPresent(const std::string& program, const std::string& package) {
@@ -33,4 +33,4 @@ inline ::testing::AssertionResult MakeIso(const std::filesystem::path& tree, con
   return ::testing::AssertionSuccess();
 }
 
-}  // namespace fake_tools
+}  // namespace testing_support
