@@ -23,7 +23,7 @@ class LoggedPlatform::KeptLog : public platform::Console {
   std::string text_;
 };
 
-LoggedPlatform::LoggedPlatform(platform::Platform& inner) : inner_(inner), log_(std::make_unique<KeptLog>()) {}
+LoggedPlatform::LoggedPlatform(platform::Platform& inner) : ForwardingPlatform(inner), log_(std::make_unique<KeptLog>()) {}
 
 LoggedPlatform::~LoggedPlatform() = default;
 

@@ -50,7 +50,7 @@ class WatchedPlatform::PrintedLog : public platform::Console {
 
 class WatchedPlatform::PrintedProcesses : public platform::Processes {
  public:
-  explicit PrintedProcesses(WatchedPlatform& owner) : owner_(owner), machine_(owner.machine_.processes()) {}
+  explicit PrintedProcesses(WatchedPlatform& owner) : owner_(owner), machine_(owner.inner().processes()) {}
   std::optional<platform::ProcessHandle> ShellExecuteEx(const platform::ShellExecuteRequest& request) override {
     // Before the start: what the program runs shows before what it logs about it.
     if (owner_.watching_) {
@@ -69,7 +69,7 @@ class WatchedPlatform::PrintedProcesses : public platform::Processes {
 };
 
 WatchedPlatform::WatchedPlatform(platform::Platform& machine)
-    : machine_(machine),
+    : ForwardingPlatform(machine),
       log_(std::make_unique<PrintedLog>(*this)),
       processes_(std::make_unique<PrintedProcesses>(*this)) {}
 
