@@ -336,6 +336,7 @@ class System {
 // ShowWindow commands.
 inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShowDefault = 10;
 
 // What ShellExecuteExW is asked to start.
 struct ShellExecuteRequest {

@@ -9,14 +9,9 @@
 #include "reinstall/pe_handoff.h"
 #include "reinstall/reinstall_controller.h"
 #include "reinstall/restart.h"
-#include "stats/fixed_point.h"
 #include "stats/fixed_points.h"
 #include "stats/point_identity.h"
 #include "stats/stats_handoff.h"
-
-void CInstallThread::PostToReporter(std::unique_ptr<FixedPointBase> point) {
-  CFixedPoint::Instance()->Post(std::move(point));
-}
 
 CInstallThread::CInstallThread(ReinstallController& controller, PointPoster post)
     : controller_(controller), post_(std::move(post)) {}

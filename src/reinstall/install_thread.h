@@ -5,21 +5,16 @@
 // restart, or in the install-failure or the restart-failure notice (install_notices.h).
 
 #include <chrono>
-#include <functional>
 #include <memory>
 
 #include "app/thread_base.h"
 #include "reinstall/install_core.h"
-#include "stats/fixed_point_base.h"
+#include "reinstall/point_poster.h"
 
 class ReinstallController;
 
 class CInstallThread : public CThreadBase {
  public:
-  // Where the worker's tracking points go; the program hands them to the reporter.
-  using PointPoster = std::function<void(std::unique_ptr<FixedPointBase>)>;
-  static void PostToReporter(std::unique_ptr<FixedPointBase> point);
-
   // The step that follows the download and the one install-time step of the statistics.
   static constexpr int32_t kHandoffStep = 1999;
   // The install cannot be stopped halfway; deletion waits this long, then for the end.

@@ -1,22 +1,41 @@
 #pragma once
-// The reinstall wizard's state, shared by the reinstall pages and workers: so far the
-// system check's results, the catalogue, the chosen image and the check and install
-// workers.
+// The reinstall wizard's state, shared by the reinstall pages and workers: the system
+// check's results, the catalogue, the user's choices, the current download, the backup
+// and the workers of the four steps. The pages and dialogs it uses are interfaces, so
+// that it runs under the windows and headless alike.
 
+#include <atomic>
 #include <chrono>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "catalogue/check_findings.h"
 #include "catalogue/os_list.h"
 #include "catalogue/sys_check_thread.h"
+#include "download/download_task.h"
 #include "reinstall/install_notices.h"
+#include "reinstall/point_poster.h"
 
+class CBackupThread;
+class CDownloadThread;
+class CDownOSThread;
 class CInstallThread;
+class IBackupPage;
 class ICheckPage;
+class IChoicePage;
+class IDownloadPage;
+class IUsbRemovalPrompt;
 
 class ReinstallController : private ICheckFindings {
  public:
+  // Backup items, as ticked on the backup page.
+  enum BackupItem : uint32_t { kBackupDesktop = 1, kBackupQQ = 2, kBackupFavorites = 4, kBackupDocuments = 8 };
+
+  // Chooses the default backup folder from the machine's volumes.
   ReinstallController();
   // Stops the workers before the list they read and write goes.
   ~ReinstallController() override;
@@ -27,6 +46,48 @@ class ReinstallController : private ICheckFindings {
   // or before the page is set.
   bool StartSystemCheck();
 
+  // Step 1. Whether the program's volume holds what the download still needs (the
+  // WinPE component only when `includePe`); shows the choice page's warning when not.
+  bool CheckFreeSpace(bool includePe);
+  // Whether `selectedOs` may be installed over the running Windows, asking the choice
+  // page's dialogs where a rule needs the user's word.
+  bool CheckOsCompatibility();
+  // Re-examines every complete entry of `list`; the download manager window then shows it.
+  bool ShowImageDownloads(const std::vector<OsEntry*>& list, const std::wstring& folder);
+  // The download manager's images-only download; false while one runs.
+  bool StartImageOnlyDownload(const std::vector<OsEntry*>& list, const std::wstring& folder);
+
+  // Step 2 (reinstall_controller_backup.cpp). False when the backup folder's volume is
+  // short of space: the page shows by how much and nothing is copied.
+  bool StartBackup(uint32_t items);
+  std::wstring GetBackupDir() const;
+  void SetBackupDir(const std::wstring& folder);
+  // From the backup worker's thread; `complete` false when some file was not copied.
+  void BackupFinished(bool complete, const std::wstring& failures);
+
+  // Step 3 (download_step.cpp).
+  bool EnterDownloadStep();
+  void StartDownloadWorker();
+  // From the download worker's thread.
+  void DownloadsComplete();
+  bool PauseDownload(bool pause);
+  // Another image on the download page (reselect_os.cpp).
+  void ReselectOs();
+  void OpenDownloadFolder();
+  // A complete entry whose file vanished or no longer matches its checksum goes back to
+  // state 0 or 1; true when it did.
+  bool RevalidateImage(OsEntry& entry);
+  // "btnInstall" or the countdown's end: asks for USB disks to be removed, then starts
+  // the install worker.
+  void StartInstall();
+  // The "optAutoInstall" option changed.
+  void SetAutoInstall(bool on);
+
+  // "btnInstall" is enabled exactly when readyToInstall and backupIdle; `change` sets one
+  // of them under the rule's lock, so that the download and backup workers, finishing
+  // at once, start the countdown exactly once (when `mayCountDown`).
+  void UpdateInstallButton(const std::function<void()>& change = {}, bool mayCountDown = false);
+
   std::wstring bootModeText;  // "UEFI", "MBR" or empty
   std::wstring machineText;   // current-OS label, a blank, the edition
   bool networkOk = false;     // the catalogue service was reachable at the last check
@@ -34,11 +95,35 @@ class ReinstallController : private ICheckFindings {
   OsList osList;
   PeEntry peEntry;
   OsEntry* selectedOs = nullptr;  // the user's choice, an entry of osList; null until then
+
+  // The current download, guarded by downloadLock against the download worker.
+  PeEntry* downloadPe = nullptr;  // null or &peEntry
+  DownloadTask* peTask = nullptr;
+  OsEntry* downloadOs = nullptr;  // null or an entry of osList
+  DownloadTask* osTask = nullptr;
+  std::unique_ptr<CDownloadThread> downloadWorker;
+  std::mutex downloadLock;
+  std::atomic<bool> readyToInstall{false};
+
+  std::map<std::wstring, std::vector<std::wstring>> backupFiles;  // source folder -> its files
+  std::wstring backupDir;
+  std::unique_ptr<CBackupThread> backupWorker;
+  std::atomic<bool> backupIdle{true};
+
   std::unique_ptr<CInstallThread> installWorker;
-  ICheckPage* checkPage = nullptr;  // set by the pages; not owned
-  IInstallFailureNotice* installFailureNotice = nullptr;  // set by the main frame; not owned
-  IRestartFailureNotice* restartFailureNotice = nullptr;  // set by the pages; not owned
+  std::atomic<bool> autoInstall{false};
+  std::unique_ptr<CDownOSThread> downOsWorker;
+
+  // Set by the pages and the main frame; not owned.
+  ICheckPage* checkPage = nullptr;
+  IChoicePage* choicePage = nullptr;
+  IBackupPage* backupPage = nullptr;
+  IDownloadPage* downloadPage = nullptr;
+  IUsbRemovalPrompt* usbRemovalPrompt = nullptr;
+  IInstallFailureNotice* installFailureNotice = nullptr;
+  IRestartFailureNotice* restartFailureNotice = nullptr;
   std::chrono::milliseconds checkTick = CSysCheckThread::kTick;  // tests shorten it
+  PointPoster postPoint = PostToReporter;  // tests keep the points
 
  private:
   // What the check worker finds, stored as it arrives.
@@ -47,4 +132,6 @@ class ReinstallController : private ICheckFindings {
   void NetworkFound(bool ok) override;
   void CatalogueFound(CatalogueResult catalogue) override;
   void PeEntryReconciled(const PeEntry& pe) override;
+
+  std::mutex installRuleLock_;
 };
