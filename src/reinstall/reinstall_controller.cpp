@@ -3,6 +3,8 @@
 #include "app/contains_no_case.h"
 #include "app/global_param.h"
 #include "app/log.h"
+#include "app/text_helpers.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/check_page.h"
 #include "platform/platform.h"
 #include "reinstall/backup_thread.h"
@@ -36,6 +38,35 @@ bool ReinstallController::StartSystemCheck() {
   checkWorker = std::make_unique<CSysCheckThread>(*checkPage, static_cast<ICheckFindings&>(*this), peEntry, checkTick);
   checkWorker->Start();
   return true;
+}
+
+bool ReinstallController::ConfirmChoice(OsEntry* entry) {
+  if (entry == nullptr) {
+    if (choicePage != nullptr) choicePage->ShowMessage(L"获取不到镜像列表，请检查网络连接，并重启软件");
+    return false;
+  }
+  selectedOs = entry;
+  if (platform::Current().network().CheckConnection(LocalToWide(CatalogueUrl()))) {
+    return CheckFreeSpace(true) && CheckOsCompatibility();
+  }
+  if (entry->state == 3 && IsPeComponentPresent(peEntry)) return CheckFreeSpace(true) && CheckOsCompatibility();
+  if (choicePage != nullptr) {
+    choicePage->ShowMessage(entry->state == 3 ? L"还需要下载PE组件，请检查网络是否正确连接！" : L"请检查网络是否正确连接！");
+  }
+  return false;
+}
+
+bool ReinstallController::LeaveBackupStep(uint32_t items) {
+  if (items != 0) {
+    std::string digits;
+    if (items & kBackupDesktop) digits += '1';
+    if (items & kBackupQQ) digits += '2';
+    if (items & kBackupFavorites) digits += '3';
+    if (items & kBackupDocuments) digits += '4';
+    postPoint(std::make_unique<FixedBkpNext>(digits));
+    if (!StartBackup(items)) return false;
+  }
+  return EnterDownloadStep();
 }
 
 bool ReinstallController::CheckFreeSpace(bool includePe) {

@@ -46,6 +46,13 @@ class ReinstallController : private ICheckFindings {
   // or before the page is set.
   bool StartSystemCheck();
 
+  // "btnSelectOsNext" with `entry` selected (null: none): true when the flow goes on to
+  // the backup step; otherwise the choice page has said why.
+  bool ConfirmChoice(OsEntry* entry);
+  // "btnBkNext" with the ticked backup items: true when the flow goes on to the download
+  // step (the backup, if any, runs); false when the backup was refused.
+  bool LeaveBackupStep(uint32_t items);
+
   // Step 1. Whether the program's volume holds what the download still needs (the
   // WinPE component only when `includePe`); shows the choice page's warning when not.
   bool CheckFreeSpace(bool includePe);

@@ -1,0 +1,213 @@
+#include "console_pages.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "app/size_text.h"
+#include "platform/codepage.h"
+#include "reinstall/backup_texts.h"
+
+namespace tarnvikctl {
+namespace {
+
+std::string Utf8(const std::wstring& text) { return platform::WideToUtf8(text); }
+
+std::string ByteText(int64_t bytes) {
+  char text[32];
+  if (bytes >= (int64_t{1} << 30)) {
+    std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / (int64_t{1} << 30));
+  } else {
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (int64_t{1} << 20));
+  }
+  return text;
+}
+
+std::string DurationText(int64_t seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+  return text;
+}
+
+void Print(const std::string& line) {
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+bool ConsoleQuestions::Ask(const std::string& question) {
+  std::printf("%s [y/N] ", question.c_str());
+  if (yes_) {
+    std::printf("y (--yes)\n");
+    std::fflush(stdout);
+    return true;
+  }
+  std::fflush(stdout);
+  std::string answer;
+  if (!std::getline(std::cin, answer)) {
+    std::printf("(no answer: no)\n");
+    return false;
+  }
+  return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+void ConsoleChoicePage::ShowMessage(const std::wstring& text) {
+  lastMessage = Utf8(text);
+  Print("message: " + lastMessage);
+}
+
+void ConsoleChoicePage::ShowDiskSpaceWarning() { ShowMessage(L"磁盘容量不足，请检查磁盘空间"); }
+
+int ConsoleChoicePage::AskFirmwareUnlocked() {
+  lastMessage = "80%以上的新电脑会在BIOS内锁定出厂系统，若要降级安装系统，需进BIOS解锁 (not confirmed)";
+  return questions_.Ask("80%以上的新电脑会在BIOS内锁定出厂系统，若要降级安装系统，需进BIOS解锁. 我已解锁?") ? 2 : 0;
+}
+
+int ConsoleChoicePage::AskAhciContinue() {
+  lastMessage = "极少数的xp系统升级需要进BIOS修改磁盘类型为AHCI！否则可能会导致装机蓝屏。 (not confirmed)";
+  return questions_.Ask("极少数的xp系统升级需要进BIOS修改磁盘类型为AHCI！否则可能会导致装机蓝屏。 继续装机?") ? 2 : 0;
+}
+
+void ConsoleBackupPage::ShowBackupDir(const std::wstring& folder) { Print("backup folder: " + Utf8(folder)); }
+
+void ConsoleBackupPage::ShowSpaceShortage(int64_t missingBytes) {
+  Print("磁盘容量不足: " + Utf8(SpaceShortageText(missingBytes)) + " (" + std::to_string(missingBytes) +
+        " bytes missing)");
+}
+
+void ConsoleDownloadPage::SetTaskName(const std::wstring& name) {
+  std::lock_guard lock(mutex_);
+  if (name_ == Utf8(name)) return;
+  name_ = Utf8(name);
+  PrintLineLocked("downloading: " + name_);
+}
+
+void ConsoleDownloadPage::SetTaskSize(int64_t bytes) {
+  std::lock_guard lock(mutex_);
+  PrintLineLocked("size: " + ByteText(bytes) + " (" + std::to_string(bytes) + " bytes)");
+}
+
+void ConsoleDownloadPage::SetPercent(float percent) {
+  std::lock_guard lock(mutex_);
+  if (percent >= 0 && percent <= 100) percent_ = percent;
+}
+
+void ConsoleDownloadPage::SetProgressRange(int64_t maximum) {
+  std::lock_guard lock(mutex_);
+  range_ = maximum;
+}
+
+void ConsoleDownloadPage::SetProgressValue(int64_t value) {
+  std::lock_guard lock(mutex_);
+  value_ = value;
+}
+
+// The worker shows the speed once a second: the progress line follows it.
+void ConsoleDownloadPage::SetSpeed(int64_t bytesPerSecond) {
+  std::lock_guard lock(mutex_);
+  speed_ = bytesPerSecond;
+  if (range_ > 0 && value_ > 0) PrintProgressLocked();
+}
+
+void ConsoleDownloadPage::ShowPaused(bool paused) {
+  std::lock_guard lock(mutex_);
+  PrintLineLocked(paused ? "download paused" : "download running");
+}
+
+void ConsoleDownloadPage::AddBackupSection(const std::wstring& backupDir) {
+  std::lock_guard lock(mutex_);
+  PrintLineLocked("backup: into " + Utf8(backupDir));
+}
+
+void ConsoleDownloadPage::SetBackupRange(int64_t files) {
+  std::lock_guard lock(mutex_);
+  backupFiles_ = files;
+  PrintLineLocked("backup: " + std::to_string(files) + " files to copy");
+}
+
+void ConsoleDownloadPage::SetBackupValue(int64_t) {}
+
+void ConsoleDownloadPage::ShowBackupResult(bool complete, const std::wstring& failures) {
+  std::lock_guard lock(mutex_);
+  if (!complete) backupFailures_ = Utf8(failures);
+  PrintLineLocked(complete ? "backup: 备份成功! (" + std::to_string(backupFiles_) + " files)"
+                           : "backup: incomplete: " + Utf8(failures));
+}
+
+void ConsoleDownloadPage::EnableInstall(bool enabled) {
+  std::lock_guard lock(mutex_);
+  if (enabled && !installEnabled_) PrintLineLocked("btnInstall: enabled");
+  installEnabled_ = enabled;
+}
+
+void ConsoleDownloadPage::SetInstallText(const std::wstring& text) {
+  std::lock_guard lock(mutex_);
+  PrintLineLocked("btnInstall: " + Utf8(text));
+}
+
+void ConsoleDownloadPage::StartInstallCountdown() { countdownRequested = true; }
+
+void ConsoleDownloadPage::StopInstallCountdown() {
+  countdownRequested = false;
+  countdownRunning = false;
+}
+
+// Unattended: the image stays the one chosen at the start.
+OsEntry* ConsoleDownloadPage::ChooseOtherOs(const OsList&) { return nullptr; }
+
+void ConsoleDownloadPage::ShowVerifying(const std::wstring& name) {
+  std::lock_guard lock(mutex_);
+  PrintLineLocked("verifying the MD5 checksum of " + Utf8(name) + " (正在校验)");
+}
+
+void ConsoleDownloadPage::ShowDownloadFailed(const std::wstring& reason) {
+  std::lock_guard lock(mutex_);
+  failure_ = Utf8(reason);
+  PrintLineLocked("download failed: " + *failure_);
+}
+
+std::optional<std::string> ConsoleDownloadPage::Failure() {
+  std::lock_guard lock(mutex_);
+  return failure_;
+}
+
+std::optional<std::string> ConsoleDownloadPage::BackupFailures() {
+  std::lock_guard lock(mutex_);
+  return backupFailures_;
+}
+
+void ConsoleDownloadPage::PrintProgressLocked() {
+  const int64_t total = range_ * 4096;
+  const int64_t done = std::min(value_ * 4096, total);
+  constexpr int kWidth = 30;
+  const int filled = total > 0 ? static_cast<int>(done * kWidth / total) : 0;
+  std::string bar = "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "]";
+  std::string left = speed_ > 0 ? DurationText((total - done) / speed_) + " left" : "--:--:-- left";
+  char line[256];
+  std::snprintf(line, sizeof line, "%6.2f%% %s %s / %s  %s  %s", percent_, bar.c_str(), ByteText(done).c_str(),
+                ByteText(total).c_str(), Utf8(SpeedText(speed_)).c_str(), left.c_str());
+  if (terminal_) {
+    std::printf("\r%s\033[K", line);
+    lineOpen_ = true;
+  } else {
+    std::printf("%s\n", line);
+  }
+  std::fflush(stdout);
+}
+
+void ConsoleDownloadPage::PrintLineLocked(const std::string& line) {
+  if (lineOpen_) std::printf("\n");
+  lineOpen_ = false;
+  Print(line);
+}
+
+int ConsoleUsbPrompt::AskToRemoveUsbDisks() {
+  if (questions_.yes()) {
+    Print("请拔出U盘或移动硬盘！ A USB disk is attached: with --yes nobody can remove it, so the install is not started");
+    return 0;
+  }
+  return questions_.Ask("请拔出U盘或移动硬盘！ Removed?") ? 1 : 0;
+}
+
+}  // namespace tarnvikctl
