@@ -140,3 +140,36 @@ TEST(SimDrives, MountedCdDrivesCountAsDrives) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SimDrives, ADetachedDiskLeavesWithItsLettersForEveryLaterProcessToo) {
+  Json::Value machine = MinimalMachine();
+  Json::Value stick;
+  stick["number"] = 2;
+  stick["bus"] = "usb";
+  stick["sizeBytes"] = Json::Int64(8) << 30;
+  stick["style"] = "mbr";
+  stick["removableMedia"] = true;
+  stick["partitions"][0]["number"] = 1;
+  stick["partitions"][0]["sizeBytes"] = Json::Int64(7) << 30;
+  stick["partitions"][0]["letter"] = "E";
+  machine["disks"].append(stick);
+  TempMachine m(machine);
+  m.WriteFile(L"E:\\photo.jpg", "jpeg");
+  ASSERT_TRUE(Files().FileExists(L"E:\\photo.jpg"));
+
+  EXPECT_FALSE(m.machine().DetachDisk(7));
+  ASSERT_TRUE(m.machine().DetachDisk(2));
+  EXPECT_FALSE(Files().FileExists(L"E:\\photo.jpg"));
+  EXPECT_EQ(Storage().QueryDriveType(L"E:\\"), platform::kDriveNoRootDir);
+  EXPECT_FALSE(Storage().OpenDevice(L"\\\\.\\PhysicalDrive2", platform::DeviceAccess::QueryOnly));
+  EXPECT_TRUE(Files().DirectoryExists(L"C:\\"));
+
+  sim::SimPlatform later(m.folder());
+  EXPECT_EQ(later.config().disks.size(), 2u);
+  EXPECT_FALSE(later.MapPath(L"E:\\photo.jpg"));
+  EXPECT_FALSE(later.DetachDisk(2));
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "app/size_text.h"
 #include "platform/codepage.h"
@@ -203,11 +204,24 @@ void ConsoleDownloadPage::PrintLineLocked(const std::string& line) {
 }
 
 int ConsoleUsbPrompt::AskToRemoveUsbDisks() {
-  if (questions_.yes()) {
-    Print("请拔出U盘或移动硬盘！ A USB disk is attached: with --yes nobody can remove it, so the install is not started");
+  std::vector<uint32_t> sticks;
+  std::string names;
+  for (const sim::Disk& disk : machine_.config().disks) {
+    if (disk.busType != platform::kBusUsb) continue;
+    sticks.push_back(disk.number);
+    names += " disk " + std::to_string(disk.number) + (disk.friendlyName.empty() ? "" : " (" + disk.friendlyName + ")");
+  }
+  if (!questions_.Ask("请拔出U盘或移动硬盘！ USB disks attached:" + names + ". Unplug them from the simulated machine?")) {
     return 0;
   }
-  return questions_.Ask("请拔出U盘或移动硬盘！ Removed?") ? 1 : 0;
+  for (uint32_t number : sticks) {
+    if (!machine_.DetachDisk(number)) {
+      Print("disk " + std::to_string(number) + " cannot be unplugged: state/detached.json cannot be written");
+      return 0;
+    }
+    Print("unplugged disk " + std::to_string(number) + " (state/detached.json)");
+  }
+  return 1;
 }
 
 }  // namespace tarnvikctl

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/sim/sim_platform.h"
 #include "reinstall/backup_page.h"
 #include "reinstall/choice_page.h"
 #include "reinstall/download_page.h"
@@ -100,13 +101,16 @@ class ConsoleDownloadPage : public IDownloadPage {
   std::optional<std::string> backupFailures_;
 };
 
+// On a simulated machine nobody can pull a stick: the answer yes (or --yes) unplugs the
+// machine's USB disks, as the user would before pressing "确定".
 class ConsoleUsbPrompt : public IUsbRemovalPrompt {
  public:
-  explicit ConsoleUsbPrompt(ConsoleQuestions& questions) : questions_(questions) {}
+  ConsoleUsbPrompt(ConsoleQuestions& questions, sim::SimPlatform& machine) : questions_(questions), machine_(machine) {}
   int AskToRemoveUsbDisks() override;
 
  private:
   ConsoleQuestions& questions_;
+  sim::SimPlatform& machine_;
 };
 
 }  // namespace tarnvikctl

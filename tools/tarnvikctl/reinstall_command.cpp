@@ -230,7 +230,7 @@ Ending RunDownloadStep(ReinstallController& controller, tarnvikctl::ConsoleDownl
       continue;
     }
     if (countdownSeen) {
-      why = "the install was not started: 请拔出U盘或移动硬盘！ (a USB disk is attached)";
+      why = "the install was not started: 请拔出U盘或移动硬盘！ (a USB disk stays attached)";
       return Ending::Failed;
     }
     // With the option ticked the countdown follows the last download or backup at once;
@@ -241,20 +241,20 @@ Ending RunDownloadStep(ReinstallController& controller, tarnvikctl::ConsoleDownl
     }
     controller.StartInstall();
     if (!controller.installWorker) {
-      why = "the install was not started: 请拔出U盘或移动硬盘！ (a USB disk is attached)";
+      why = "the install was not started: 请拔出U盘或移动硬盘！ (a USB disk stays attached)";
       return Ending::Failed;
     }
   }
   return Ending::Installing;
 }
 
-int Reinstall(const Options& options, tarnvikctl::WatchedPlatform& watched) {
+int Reinstall(const Options& options, sim::SimPlatform& machine, tarnvikctl::WatchedPlatform& watched) {
   tarnvikctl::ConsoleQuestions questions(options.yes);
   tarnvikctl::PrintedCheckPage checkPage;
   tarnvikctl::ConsoleChoicePage choicePage(questions);
   tarnvikctl::ConsoleBackupPage backupPage;
   tarnvikctl::ConsoleDownloadPage downloadPage(isatty(STDOUT_FILENO) == 1);
-  tarnvikctl::ConsoleUsbPrompt usbPrompt(questions);
+  tarnvikctl::ConsoleUsbPrompt usbPrompt(questions, machine);
   NoticeRecord notices;
   PointRecord points;
 
@@ -360,7 +360,7 @@ int RunReinstall(const std::vector<std::string>& args) {
   CGlobalParam::SetDeviceIdentitySource(&GetMacAddress);
   CGlobalParam::Instance();
   CThunder::Instance()->LoadTaskList();
-  int result = Reinstall(options, watched);
+  int result = Reinstall(options, *machine, watched);
   CThunder::Release();
   CGlobalParam::Release();
   std::fflush(stdout);

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_platform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwctype>
 #include <system_error>
@@ -8,15 +9,31 @@
 #include "platform/codepage.h"
 #include "platform/sim/drive_letters.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/state_files.h"
 
 namespace sim {
 namespace fs = std::filesystem;
+namespace {
+
+// The disks state/detached.json lists leave the machine as it was described.
+MachineConfig WithoutDetachedDisks(MachineConfig config, const fs::path& stateFile) {
+  Json::Value detached = ReadStateObject(stateFile)["disks"];
+  if (!detached.isArray()) return config;
+  for (const Json::Value& number : detached) {
+    if (!number.isUInt()) continue;
+    std::erase_if(config.disks, [&](const Disk& d) { return d.number == number.asUInt(); });
+  }
+  return config;
+}
+
+}  // namespace
 
 // Absolute, because the programs the machine starts run in folders of their own and find
 // their files and the machine from there.
 SimPlatform::SimPlatform(fs::path folder)
     // Absolute, because the programs the machine starts run in folders of their own.
-    : folder_(fs::absolute(folder)), config_(LoadMachineConfig(folder_ / "machine.json")) {
+    : folder_(fs::absolute(folder)),
+      config_(WithoutDetachedDisks(LoadMachineConfig(folder_ / "machine.json"), folder_ / "state" / "detached.json")) {
   // Every lettered volume has its folder, so that its root exists as on Windows.
   for (const Disk& d : config_.disks) {
     for (const Partition& p : d.partitions) {
@@ -94,6 +111,17 @@ std::optional<fs::path> SimPlatform::MapPath(const std::wstring& windowsPath) co
     host /= name;
   }
   return host;
+}
+
+bool SimPlatform::DetachDisk(uint32_t number) {
+  auto disk = std::find_if(config_.disks.begin(), config_.disks.end(), [&](const Disk& d) { return d.number == number; });
+  if (disk == config_.disks.end()) return false;
+  bool written = UpdateStateObject(StateFile("detached.json"), [&](Json::Value& state) {
+    state["disks"].append(number);
+    return true;
+  });
+  if (written) config_.disks.erase(disk);
+  return written;
 }
 
 fs::path SimPlatform::StateFile(const std::string& name) const {

@@ -29,6 +29,11 @@ class SimPlatform : public platform::Platform {
   std::optional<std::filesystem::path> MapPath(const std::wstring& windowsPath) const;
   // A file under state/, created on demand.
   std::filesystem::path StateFile(const std::string& name) const;
+  // Takes a disk out of the machine, as when a USB stick is pulled: its volumes and
+  // letters go with it. Kept in state/detached.json, so that every process that opens the
+  // machine afterwards sees it gone. False when there is no such disk or the state cannot
+  // be written. Call it only while no other thread of this process uses the machine.
+  bool DetachDisk(uint32_t number);
 
   platform::Files& files() override;
   platform::Profiles& profiles() override;
