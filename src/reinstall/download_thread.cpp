@@ -88,7 +88,7 @@ void CDownloadThread::Run() {
   }
   samples_ = std::max(samples_, 1);
   ComputeAverageSpeed();
-  LogLine("平均速度：" + std::to_string(averageSpeed_ / 1024) + "KB/s");
+  LogLine(L"平均速度：" + std::to_wstring(averageSpeed_ / 1024) + L"KB/s");
   percent_ = 100;
   controller_.DownloadsComplete();
 }
