@@ -10,11 +10,11 @@ struct OsEntry {
   std::wstring fileName;   // name of the download in imageDir
   int64_t size = 0;        // bytes
   std::wstring url;
-  std::string md5;         // the image's MD5 as the catalogue gives it; 32 hex digits, or no checksum
   int32_t bits = 0;        // 32 or 64
   std::wstring localPath;  // the downloaded file, once complete
   int32_t state = 0;       // 0 plain, 1 recommended, 2 downloading, 3 downloaded
   bool recommended = false;
+  std::string md5;  // the image's MD5 as the catalogue gives it; 32 hex digits, or no checksum
 };
 
 struct PeEntry {
