@@ -68,6 +68,7 @@ std::unique_ptr<OsEntry> ReadEntry(const Json::Value& entry, bool uefiFilter) {
   image->fileName = FromUtf8(*fileName);
   image->fileTime = FromUtf8(*fileTime);
   image->url = FromUtf8(*url);
+  image->md5 = *md5;
   image->size = ParseDecimalText(*size);
   return image;
 }

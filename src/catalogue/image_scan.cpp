@@ -1,6 +1,9 @@
 #include "catalogue/image_scan.h"
 
+#include <optional>
+
 #include "app/contains_no_case.h"
+#include "catalogue/image_verification.h"
 #include "platform/platform.h"
 
 namespace {
@@ -21,11 +24,19 @@ void MarkDownloadedImages(OsList& list, const std::wstring& imageDir) {
   if (!entries) return;
   for (const platform::DirectoryEntry& file : *entries) {
     if (file.isDirectory || !HasGhoExtension(file.name)) continue;
+    const std::wstring path = imageDir + file.name;
+    // The file is read once, and only for an entry that names a checksum.
+    bool hashed = false;
+    std::optional<std::string> fileMd5;
     for (auto& image : list) {
-      if (image->size == file.size) {
-        image->state = 3;
-        image->localPath = imageDir + file.name;
+      if (image->size != file.size) continue;
+      if (HasImageChecksum(*image) && !hashed) {
+        fileMd5 = FileMd5(path);
+        hashed = true;
       }
+      if (!ChecksumMatches(*image, fileMd5)) continue;
+      image->state = 3;
+      image->localPath = path;
     }
   }
 }

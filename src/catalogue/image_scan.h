@@ -5,5 +5,6 @@
 #include "catalogue/os_list.h"
 
 // Marks as downloaded (state 3, localPath set) every image whose size equals that of a
-// ".gho" file directly in `imageDir`; files are matched by size alone.
+// ".gho" file directly in `imageDir` and, when the entry names a checksum, whose MD5 the
+// file has too.
 void MarkDownloadedImages(OsList& list, const std::wstring& imageDir);

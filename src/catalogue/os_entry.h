@@ -14,6 +14,7 @@ struct OsEntry {
   std::wstring localPath;  // the downloaded file, once complete
   int32_t state = 0;       // 0 plain, 1 recommended, 2 downloading, 3 downloaded
   bool recommended = false;
+  std::string md5;  // the image's MD5 as the catalogue gives it; 32 hex digits, or no checksum
 };
 
 struct PeEntry {

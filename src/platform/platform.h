@@ -8,7 +8,9 @@
 // query it; a call that reports "buffer too small" with the size it wants), so that the
 // order of queries and the failure branches live in the caller's code.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -58,6 +60,11 @@ class Files {
   virtual bool CreateDirectory(const std::wstring& path) = 0;
   // The whole file as bytes, or nothing when it cannot be opened.
   virtual std::optional<std::string> ReadFile(const std::wstring& path) = 0;
+  // The file from start to end, handed to `consume` in pieces of at most `chunkBytes`, so
+  // that a file of several gigabytes is never held whole; false when it cannot be opened
+  // or a read fails.
+  virtual bool ReadFileInChunks(const std::wstring& path, size_t chunkBytes,
+                                const std::function<void(const char* data, size_t size)>& consume) = 0;
   // Whether a file (not a folder) exists at the path.
   virtual bool FileExists(const std::wstring& path) = 0;
   // Creates or replaces a file with these bytes; false when it cannot be written, as over

@@ -17,6 +17,7 @@
 #include "catalogue/os_list.h"
 #include "catalogue/sys_check_thread.h"
 #include "download/download_task.h"
+#include "reinstall/download_polling.h"
 #include "reinstall/install_notices.h"
 #include "reinstall/point_poster.h"
 
@@ -28,6 +29,7 @@ class IBackupPage;
 class ICheckPage;
 class IChoicePage;
 class IDownloadPage;
+class IDownloadRows;
 class IUsbRemovalPrompt;
 
 class ReinstallController : private ICheckFindings {
@@ -120,6 +122,8 @@ class ReinstallController : private ICheckFindings {
   std::unique_ptr<CInstallThread> installWorker;
   std::atomic<bool> autoInstall{false};
   std::unique_ptr<CDownOSThread> downOsWorker;
+  // The download manager's rows, set by the download manager window while it is open.
+  IDownloadRows* downloadRows = nullptr;
 
   // Set by the pages and the main frame; not owned.
   ICheckPage* checkPage = nullptr;
@@ -130,6 +134,7 @@ class ReinstallController : private ICheckFindings {
   IInstallFailureNotice* installFailureNotice = nullptr;
   IRestartFailureNotice* restartFailureNotice = nullptr;
   std::chrono::milliseconds checkTick = CSysCheckThread::kTick;  // tests shorten it
+  DownloadPolling downloadPolling;  // the download workers' timing; tests shorten it
   PointPoster postPoint = PostToReporter;  // tests keep the points
 
  private:

@@ -62,6 +62,7 @@ TEST_F(ParseCatalogueTest, EntriesAndWinPeRowAreRead) {
   EXPECT_EQ(image.fileName, L"win10_x64.gho");
   EXPECT_EQ(image.fileTime, L"2018年6月");
   EXPECT_EQ(image.url, L"http://127.0.0.1/images/win10_x64.gho");
+  EXPECT_EQ(image.md5, "d41d8cd98f00b204e9800998ecf8427e");
   EXPECT_EQ(image.size, 5368709120);
   EXPECT_EQ(image.bits, 64);
   EXPECT_EQ(image.localPath, L"");

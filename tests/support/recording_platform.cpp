@@ -38,6 +38,9 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   bool DirectoryExists(const std::wstring&) override { return false; }
   bool CreateDirectory(const std::wstring&) override { return false; }
   std::optional<std::string> ReadFile(const std::wstring&) override { return std::nullopt; }
+  bool ReadFileInChunks(const std::wstring&, size_t, const std::function<void(const char*, size_t)>&) override {
+    return false;
+  }
   bool FileExists(const std::wstring&) override { return false; }
   bool WriteFile(const std::wstring&, const std::string&) override { return false; }
   bool RemoveFile(const std::wstring&) override { return false; }

@@ -1,4 +1,8 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -7,6 +11,7 @@
 #include "platform/sim/attribute_store.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/state_files.h"
+#include "platform/sim/unique_fd.h"
 
 namespace sim {
 namespace fs = std::filesystem;
@@ -33,6 +38,23 @@ std::optional<std::string> SimFiles::ReadFile(const std::wstring& path) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+bool SimFiles::ReadFileInChunks(const std::wstring& path, size_t chunkBytes,
+                                const std::function<void(const char* data, size_t size)>& consume) {
+  auto host = machine_.MapPath(path);
+  std::error_code ec;
+  if (!host || chunkBytes == 0 || !fs::is_regular_file(*host, ec)) return false;
+  UniqueFd file(::open(host->c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return false;
+  std::vector<char> buffer(chunkBytes);
+  for (;;) {
+    ssize_t got = ::read(file.get(), buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    consume(buffer.data(), static_cast<size_t>(got));
+  }
 }
 
 // A read-only file is not written; a hidden or system file keeps its attributes.

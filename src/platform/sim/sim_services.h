@@ -25,6 +25,8 @@ class SimFiles : public platform::Files {
   bool DirectoryExists(const std::wstring& path) override;
   bool CreateDirectory(const std::wstring& path) override;
   std::optional<std::string> ReadFile(const std::wstring& path) override;
+  bool ReadFileInChunks(const std::wstring& path, size_t chunkBytes,
+                        const std::function<void(const char* data, size_t size)>& consume) override;
   bool FileExists(const std::wstring& path) override;
   bool WriteFile(const std::wstring& path, const std::string& bytes) override;
   bool RemoveFile(const std::wstring& path) override;
