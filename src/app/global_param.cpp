@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "app/directory_tree.h"
 #include "app/system_drive.h"
 #include "app/text_helpers.h"
 #include "app/volume_location.h"
@@ -32,17 +33,6 @@ std::wstring FormatVersion(const platform::FileVersion& v) {
   wchar_t text[32];
   std::swprintf(text, 32, L"%u.%u.%u.%u", v.major, v.minor, v.build, v.revision);
   return text;
-}
-
-// Creates a folder that does not exist yet and any missing parents, one level at a time.
-void CreateDirectoryTree(const std::wstring& path) {
-  auto& files = platform::Current().files();
-  std::wstring trimmed = path;
-  while (!trimmed.empty() && trimmed.back() == L'\\') trimmed.pop_back();
-  if (trimmed.empty() || files.DirectoryExists(trimmed)) return;
-  size_t slash = trimmed.rfind(L'\\');
-  if (slash != std::wstring::npos) CreateDirectoryTree(trimmed.substr(0, slash));
-  files.CreateDirectory(trimmed);
 }
 
 }  // namespace

@@ -20,8 +20,16 @@ namespace platform {
 
 // Windows error codes the callers branch on.
 inline constexpr uint32_t kErrorSuccess = 0;
+inline constexpr uint32_t kErrorFileNotFound = 2;
+inline constexpr uint32_t kErrorPathNotFound = 3;
+inline constexpr uint32_t kErrorAccessDenied = 5;
 inline constexpr uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr uint32_t kErrorWriteFault = 29;
+inline constexpr uint32_t kErrorReadFault = 30;
+inline constexpr uint32_t kErrorSharingViolation = 32;
 inline constexpr uint32_t kErrorBufferOverflow = 111;
+inline constexpr uint32_t kErrorDiskFull = 112;
+inline constexpr uint32_t kErrorRequestAborted = 1235;
 
 // One direct entry of a folder.
 struct DirectoryEntry {
@@ -45,6 +53,10 @@ inline constexpr uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr uint32_t kFileAttributeArchive = 0x20;
 inline constexpr uint32_t kFileAttributeNormal = 0x80;  // set alone: no other attribute
 inline constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+
+// The progress routine of CopyFileEx: the bytes copied so far and the file's size, after
+// each chunk; false cancels the copy.
+using CopyProgress = std::function<bool(int64_t copiedBytes, int64_t totalBytes)>;
 
 struct VolumeInformation {
   std::wstring label;
@@ -80,6 +92,13 @@ class Files {
   // is missing, when `failIfExists` and the target exists, and, as on Windows, when an
   // existing target is read-only, or hidden or system while the source is not.
   virtual bool CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
+  // CopyFileExW over an existing target, for large files: the bytes go in chunks, with
+  // `progress` (may be empty) called after each. The target gets the source's attributes
+  // under CopyFile's rules. kErrorSuccess, or the Windows error of the failure
+  // (kErrorFileNotFound, kErrorPathNotFound, kErrorAccessDenied, kErrorSharingViolation,
+  // kErrorDiskFull, kErrorRequestAborted when `progress` cancelled); a target left
+  // incomplete is removed.
+  virtual uint32_t CopyFileEx(const std::wstring& from, const std::wstring& to, const CopyProgress& progress) = 0;
   // Takes an exclusive lock on the file (created empty when missing) that every process
   // of the machine honours, waiting while another holds it (LockFileEx); the lock lasts as
   // long as the returned holder. Nothing when the file cannot be opened.
@@ -313,6 +332,11 @@ struct FileVersion {
   uint16_t major = 0, minor = 0, build = 0, revision = 0;
 };
 
+// Special folders of SHGetSpecialFolderPathW.
+inline constexpr int kCsidlDesktop = 0;
+inline constexpr int kCsidlPersonal = 5;  // the documents folder
+inline constexpr int kCsidlFavorites = 6;
+
 // The machine, the program file, time and the run-time library's random generator.
 class System {
  public:
@@ -321,6 +345,9 @@ class System {
   virtual std::wstring SystemDirectory() = 0;
   // The full path of the program file.
   virtual std::wstring ModuleFileName() = 0;
+  // SHGetSpecialFolderPathW without creating the folder: the path of a special folder of
+  // the user (kCsidlDesktop ...), nothing when the system knows none.
+  virtual std::optional<std::wstring> SpecialFolderPath(int csidl) = 0;
   // The product version of a file's version resource.
   virtual std::optional<FileVersion> ProductVersion(const std::wstring& path) = 0;
   // GetVersionExW; nothing when the call fails.

@@ -7,6 +7,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/check_page.h"
 #include "platform/platform.h"
+#include "reinstall/backup_dir.h"
 #include "reinstall/backup_thread.h"
 #include "reinstall/choice_page.h"
 #include "reinstall/down_os_thread.h"
@@ -18,7 +19,7 @@
 #include "stats/fixed_points.h"
 #include "usbmaker/disk_inventory.h"
 
-ReinstallController::ReinstallController() = default;
+ReinstallController::ReinstallController() : backupDir(ChooseDefaultBackupDir()) {}
 
 ReinstallController::~ReinstallController() {
   // The workers read the list and the entries: they go first.

@@ -105,7 +105,14 @@ const std::string kCatalogue = "{\"count\":5," + Entry(0, "Windows XP", "32", "w
 class SysCheckTest : public testing::Test {
  protected:
   // Ticks of 1 ms: the schedule is counted in ticks, whatever their length.
-  SysCheckTest() { controller_.checkTick = 1ms; }
+  // Built on first use, on the test's machine: the controller reads the machine's volumes.
+  ReinstallController& Controller() {
+    if (!controller_) {
+      controller_ = std::make_unique<ReinstallController>();
+      controller_->checkTick = 1ms;
+    }
+    return *controller_;
+  }
 
   void StartService() {
     std::ofstream(root_.path() / "catalogue.json", std::ios::binary) << kCatalogue;
@@ -117,7 +124,7 @@ class SysCheckTest : public testing::Test {
 
   std::vector<std::string> FileStates() {
     std::vector<std::string> out;
-    for (const auto& e : controller_.osList) {
+    for (const auto& e : Controller().osList) {
       out.push_back(std::to_string(e->state) + " " + platform::WideToUtf8(e->fileName));
     }
     return out;
@@ -127,7 +134,7 @@ class SysCheckTest : public testing::Test {
   std::optional<testing_support::ServiceBaseOverride> base_;
   std::unique_ptr<services::LocalService> service_;
   RecordingCheckPage page_;
-  ReinstallController controller_;
+  std::unique_ptr<ReinstallController> controller_;
 };
 
 TEST_F(SysCheckTest, FullCheckStoresItsResultsAndShowsThemOnSchedule) {
@@ -139,9 +146,9 @@ TEST_F(SysCheckTest, FullCheckStoresItsResultsAndShowsThemOnSchedule) {
   ASSERT_TRUE(SavePeDescriptor(PeEntry{L"WEPE_v1.iso", 700, L"u", 0}));
   files.WriteFile(params.peDir + L"WEPE_v1.iso", std::string(700, 'p'));
 
-  controller_.checkPage = &page_;
-  ASSERT_TRUE(controller_.StartSystemCheck());
-  ASSERT_TRUE(CheckEnds(controller_));
+  Controller().checkPage = &page_;
+  ASSERT_TRUE(Controller().StartSystemCheck());
+  ASSERT_TRUE(CheckEnds(Controller()));
 
   EXPECT_EQ(page_.Events(), (std::vector<std::string>{
                                 "begin @0", "checking hardware @0", "hardware UEFI 启动 ok @21", "checking memory @21",
@@ -152,9 +159,9 @@ TEST_F(SysCheckTest, FullCheckStoresItsResultsAndShowsThemOnSchedule) {
   for (int p = 23; p <= 101; ++p) progress.push_back(std::min(p, 100));  // the boot-mode step counts one
   EXPECT_EQ(page_.Progress(), progress);
 
-  EXPECT_EQ(controller_.bootModeText, L"UEFI");
-  EXPECT_EQ(controller_.machineText, L"Win7 64位 旗舰版");
-  EXPECT_TRUE(controller_.networkOk);
+  EXPECT_EQ(Controller().bootModeText, L"UEFI");
+  EXPECT_EQ(Controller().machineText, L"Win7 64位 旗舰版");
+  EXPECT_TRUE(Controller().networkOk);
   EXPECT_EQ(params.bootMode, L"UEFI");
   EXPECT_TRUE(params.isUefi);
   EXPECT_EQ(params.totalMemory, int64_t(8) << 30);
@@ -163,10 +170,10 @@ TEST_F(SysCheckTest, FullCheckStoresItsResultsAndShowsThemOnSchedule) {
   // UEFI: no XP, no 32-bit; Windows 7 first, newest first; the file of a matching size
   // is taken as downloaded.
   EXPECT_EQ(FileStates(), (std::vector<std::string>{"1 win7_x64_b.gho", "0 win7_x64_a.gho", "3 win10_x64.gho"}));
-  EXPECT_EQ(controller_.osList[2]->localPath, params.imageDir + L"downloaded_before.gho");
+  EXPECT_EQ(Controller().osList[2]->localPath, params.imageDir + L"downloaded_before.gho");
   // The same WinPE component under a new name: the file already downloaded is reused.
-  EXPECT_EQ(controller_.peEntry.fileName, L"WEPE_v1.iso");
-  EXPECT_EQ(controller_.peEntry.size, 700);
+  EXPECT_EQ(Controller().peEntry.fileName, L"WEPE_v1.iso");
+  EXPECT_EQ(Controller().peEntry.size, 700);
 }
 
 TEST_F(SysCheckTest, FailuresShowCrossesAndTheCacheServesTheList) {
@@ -177,46 +184,46 @@ TEST_F(SysCheckTest, FailuresShowCrossesAndTheCacheServesTheList) {
   ProgramMachine machine(m);
   CGlobalParam& params = machine.params();
   platform::Current().files().WriteFile(params.cacheDir + L"os.json", kCatalogue);
-  controller_.osList.push_back(std::make_unique<OsEntry>());  // an earlier check's list goes
+  Controller().osList.push_back(std::make_unique<OsEntry>());  // an earlier check's list goes
 
-  controller_.checkPage = &page_;
-  ASSERT_TRUE(controller_.StartSystemCheck());
-  ASSERT_TRUE(CheckEnds(controller_));
+  Controller().checkPage = &page_;
+  ASSERT_TRUE(Controller().StartSystemCheck());
+  ASSERT_TRUE(CheckEnds(Controller()));
 
   EXPECT_EQ(page_.Events(), (std::vector<std::string>{
                                 "begin @0", "checking hardware @0", "hardware 未知启动方式 failed @21",
                                 "checking memory @21", "memory 0 @41", "checking software @41",
                                 "software 其他系统32位  @61", "checking network @61", "network failed @81",
                                 "recommend 32位  @100", "end @100"}));
-  EXPECT_EQ(controller_.bootModeText, L"");
+  EXPECT_EQ(Controller().bootModeText, L"");
   EXPECT_FALSE(params.isUefi);
   EXPECT_EQ(params.totalMemory, -1);
   EXPECT_EQ(params.osBits, 32);
-  EXPECT_FALSE(controller_.networkOk);
+  EXPECT_FALSE(Controller().networkOk);
   // No plan for "其他系统": the cached catalogue in its own order, unfiltered.
   EXPECT_EQ(FileStates(), (std::vector<std::string>{"0 winxp.gho", "0 win10_x64.gho", "0 win7_x86.gho",
                                                     "0 win7_x64_a.gho", "0 win7_x64_b.gho"}));
-  EXPECT_EQ(controller_.peEntry.fileName, L"WEPE_v2.iso");
+  EXPECT_EQ(Controller().peEntry.fileName, L"WEPE_v2.iso");
 }
 
 TEST_F(SysCheckTest, OneCheckAtATimeAndDeletionStopsIt) {
   StartService();  // the checks ask for the catalogue: from this test's own service
   ProgramMachine machine(Windows7Machine());
-  EXPECT_FALSE(controller_.StartSystemCheck());  // no page yet
-  controller_.checkPage = &page_;
-  ASSERT_TRUE(controller_.StartSystemCheck());
-  EXPECT_FALSE(controller_.StartSystemCheck());  // still running: nothing happens
-  controller_.checkWorker.reset();               // stops at its next tick
+  EXPECT_FALSE(Controller().StartSystemCheck());  // no page yet
+  Controller().checkPage = &page_;
+  ASSERT_TRUE(Controller().StartSystemCheck());
+  EXPECT_FALSE(Controller().StartSystemCheck());  // still running: nothing happens
+  Controller().checkWorker.reset();               // stops at its next tick
   std::vector<std::string> events = page_.Events();
   EXPECT_EQ(std::count(events.begin(), events.end(), "begin @0"), 1);
   EXPECT_EQ(std::find(events.begin(), events.end(), "end @100"), events.end());
   EXPECT_LT(page_.Progress().size(), 100u);
 
   // After a check has ended, a new one starts from 0 again.
-  ASSERT_TRUE(controller_.StartSystemCheck());
-  ASSERT_TRUE(CheckEnds(controller_));
-  ASSERT_TRUE(controller_.StartSystemCheck());
-  ASSERT_TRUE(CheckEnds(controller_));
+  ASSERT_TRUE(Controller().StartSystemCheck());
+  ASSERT_TRUE(CheckEnds(Controller()));
+  ASSERT_TRUE(Controller().StartSystemCheck());
+  ASSERT_TRUE(CheckEnds(Controller()));
   events = page_.Events();
   EXPECT_EQ(std::count(events.begin(), events.end(), "end @100"), 2);
 }

@@ -113,6 +113,12 @@ TEST(MachineConfig, EachProblemNamesItsField) {
       {"faults.version", [](Json::Value& m) { m["faults"]["version"] = "yes"; }, "true or false"},
       {"faults.processToken", [](Json::Value& m) { m["faults"]["processToken"] = 1; }, "true or false"},
       {"faults.restart", [](Json::Value& m) { m["faults"]["restart"] = "no"; }, "true or false"},
+      {"faults.unreadableFiles", [](Json::Value& m) { m["faults"]["unreadableFiles"] = "C:\\a"; }, "must be an array"},
+      {"faults.unwritableFiles[0]", [](Json::Value& m) { m["faults"]["unwritableFiles"].append(1); }, "must be a string"},
+      {"specialFolders", [](Json::Value& m) { m["specialFolders"] = "C:\\Users"; }, "must be an object"},
+      {"specialFolders.music", [](Json::Value& m) { m["specialFolders"]["music"] = "C:\\Music"; },
+       "is not a special folder"},
+      {"specialFolders.desktop", [](Json::Value& m) { m["specialFolders"]["desktop"] = 0; }, "must be a string"},
   };
   for (const Case& c : cases) {
     Json::Value machine = MinimalMachine();

@@ -322,10 +322,11 @@ class InstallOnMachine : public testing::Test {
     logged_ = std::make_unique<testing_support::LoggedPlatform>(machine_->machine());
     installed_ = std::make_unique<platform::ScopedPlatform>(*logged_);
     CGlobalParam::Instance();  // built on the test's thread, as the program entry does
+    controller_ = std::make_unique<ReinstallController>();  // it reads the machine's volumes
     if (!pe.empty()) Lay(L"D:\\Tarnvik\\PE\\WEPE64.iso", pe);
   }
   void Close() {
-    controller_.installWorker.reset();
+    controller_.reset();
     installed_.reset();
     logged_.reset();
     machine_.reset();
@@ -358,18 +359,18 @@ class InstallOnMachine : public testing::Test {
     auto entry = std::make_unique<OsEntry>();
     entry->name = L"Windows 10 专业版 64位";
     entry->localPath = image;
-    controller_.installWorker.reset();
-    controller_.osList.clear();
-    controller_.selectedOs = entry.get();
-    controller_.osList.push_back(std::move(entry));
-    controller_.peEntry.fileName = L"WEPE64.iso";
-    controller_.installFailureNotice = &notices_;
-    controller_.restartFailureNotice = &notices_;
+    controller_->installWorker.reset();
+    controller_->osList.clear();
+    controller_->selectedOs = entry.get();
+    controller_->osList.push_back(std::move(entry));
+    controller_->peEntry.fileName = L"WEPE64.iso";
+    controller_->installFailureNotice = &notices_;
+    controller_->restartFailureNotice = &notices_;
     points_.clear();
     logStart_ = logged_->Log().size();
-    install_testing::RunInstallWorker(controller_, points_);
+    install_testing::RunInstallWorker(*controller_, points_);
   }
-  const InstallOutcome& Outcome() const { return controller_.installWorker->outcome(); }
+  const InstallOutcome& Outcome() const { return controller_->installWorker->outcome(); }
   // What the last run logged.
   std::string RunLog() const { return logged_->Log().substr(logStart_); }
 
@@ -408,7 +409,7 @@ class InstallOnMachine : public testing::Test {
     EXPECT_EQ(points_[1].step, 1303);
     const std::string result = restartResult ? "\nreset_succed=1" : "\nreset_succed=0";
     EXPECT_NE(points_[1].view.find(result), std::string::npos) << points_[1].view;
-    EXPECT_EQ(controller_.installWorker->restartResult(), restartResult);
+    EXPECT_EQ(controller_->installWorker->restartResult(), restartResult);
   }
 
   // What a successful install leaves in the drive roots.
@@ -472,7 +473,7 @@ class InstallOnMachine : public testing::Test {
   std::unique_ptr<platform::ScopedPlatform> installed_;
   size_t logStart_ = 0;
   install_testing::CountingNotices notices_;
-  ReinstallController controller_;
+  std::unique_ptr<ReinstallController> controller_;
   std::vector<install_testing::PostedPoint> points_;  // written by the worker, read once it has ended
 };
 

@@ -47,6 +47,9 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   uint32_t GetFileAttributes(const std::wstring&) override { return platform::kInvalidFileAttributes; }
   bool SetFileAttributes(const std::wstring&, uint32_t) override { return false; }
   bool CopyFile(const std::wstring&, const std::wstring&, bool) override { return false; }
+  uint32_t CopyFileEx(const std::wstring&, const std::wstring&, const platform::CopyProgress&) override {
+    return platform::kErrorPathNotFound;
+  }
   std::shared_ptr<void> LockFile(const std::wstring&) override { return nullptr; }
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::wstring&) override {
     return std::nullopt;
@@ -121,6 +124,7 @@ class RecordingConsolePlatform::Empty : public platform::Files,
 
   std::wstring SystemDirectory() override { return {}; }
   std::wstring ModuleFileName() override { return {}; }
+  std::optional<std::wstring> SpecialFolderPath(int) override { return std::nullopt; }
   std::optional<platform::FileVersion> ProductVersion(const std::wstring&) override {
     return std::nullopt;
   }
@@ -176,6 +180,7 @@ class RecordingPlatform::RecordingSystem : public platform::System {
   explicit RecordingSystem(RecordingPlatform& owner) : owner_(owner), inner_(owner.inner_.system()) {}
   std::wstring SystemDirectory() override { return inner_.SystemDirectory(); }
   std::wstring ModuleFileName() override { return inner_.ModuleFileName(); }
+  std::optional<std::wstring> SpecialFolderPath(int csidl) override { return inner_.SpecialFolderPath(csidl); }
   std::optional<platform::FileVersion> ProductVersion(const std::wstring& path) override {
     return inner_.ProductVersion(path);
   }

@@ -11,6 +11,9 @@ Json::Value MinimalMachine() {
   Json::Value m;
   m["windows"]["systemDirectory"] = "C:\\Windows\\system32";
   m["program"]["path"] = "D:\\Tarnvik\\Tarnvik.exe";
+  m["specialFolders"]["desktop"] = "C:\\Users\\A\\Desktop";
+  m["specialFolders"]["documents"] = "C:\\Users\\A\\Documents";
+  m["specialFolders"]["favorites"] = "C:\\Users\\A\\Favorites";
   m["network"]["up"] = true;
   m["network"]["adapters"] = Json::Value(Json::arrayValue);
   Json::Value system;

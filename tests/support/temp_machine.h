@@ -15,7 +15,8 @@
 namespace testing_support {
 
 // The smallest sound machine: C: on a SATA disk, the program at D:\Tarnvik\Tarnvik.exe on
-// a second SATA disk, network up, no adapters. Tests change what they need.
+// a second SATA disk, network up, no adapters, the user's desktop, documents and favourites
+// in C:\Users\A. Tests change what they need.
 Json::Value MinimalMachine();
 
 // How the machine's folder is laid out around its machine.json.

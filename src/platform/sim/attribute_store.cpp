@@ -42,20 +42,46 @@ std::optional<std::string> AttributeStore::KeyOf(const fs::path& host) const {
   return platform::WideToUtf8(key);
 }
 
-uint32_t AttributeStore::Get(const fs::path& host) const {
+namespace {
+
+// The bits kept for `key` in the store's object, when it has an entry.
+std::optional<uint32_t> StoredBits(const Json::Value& root, const std::optional<std::string>& key) {
+  if (!key) return std::nullopt;
+  const Json::Value* value = root.find(key->data(), key->data() + key->size());
+  if (value == nullptr || !value->isUInt()) return std::nullopt;
+  return value->asUInt() & kKeptAttributes;
+}
+
+// GetFileAttributesW of what lies at the host path, given its stored bits.
+uint32_t AttributesOf(const fs::path& host, std::optional<uint32_t> stored) {
   std::error_code ec;
   const auto status = fs::status(host, ec);
   if (!fs::exists(status)) return platform::kInvalidFileAttributes;
-  const bool folder = fs::is_directory(status);
-  std::optional<uint32_t> stored;
-  if (auto key = KeyOf(host)) {
-    const Json::Value root = ReadStateObject(machine_.StateFile(kAttributesFile));
-    const Json::Value* value = root.find(key->data(), key->data() + key->size());
-    if (value != nullptr && value->isUInt()) stored = value->asUInt() & kKeptAttributes;
-  }
-  if (folder) return platform::kFileAttributeDirectory | stored.value_or(0);
+  if (fs::is_directory(status)) return platform::kFileAttributeDirectory | stored.value_or(0);
   if (!stored) return platform::kFileAttributeArchive;
   return *stored == 0 ? platform::kFileAttributeNormal : *stored;
+}
+
+}  // namespace
+
+uint32_t AttributeStore::Get(const fs::path& host) const {
+  std::error_code ec;
+  if (!fs::exists(host, ec)) return platform::kInvalidFileAttributes;
+  auto key = KeyOf(host);
+  if (!key) return AttributesOf(host, std::nullopt);
+  return AttributesOf(host, StoredBits(ReadStateObject(machine_.StateFile(kAttributesFile)), key));
+}
+
+AttributeStore::CopyAttributes AttributeStore::ReadForCopy(const fs::path& source, const fs::path& target) const {
+  const Json::Value root = ReadStateObject(machine_.StateFile(kAttributesFile));
+  const std::optional<uint32_t> targetBits = StoredBits(root, KeyOf(target));
+  return {AttributesOf(source, StoredBits(root, KeyOf(source))), AttributesOf(target, targetBits),
+          targetBits.has_value()};
+}
+
+bool AttributeStore::FinishCopy(const fs::path& target, const CopyAttributes& read) const {
+  if (read.source == platform::kFileAttributeArchive && !read.targetEntry) return true;
+  return Set(target, read.source);
 }
 
 bool AttributeStore::Set(const fs::path& host, uint32_t attributes) const {

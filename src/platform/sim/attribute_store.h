@@ -31,6 +31,18 @@ class AttributeStore {
   // Moves the entries of the path and everything below it to the new path.
   void Move(const std::filesystem::path& from, const std::filesystem::path& to) const;
 
+  // The attributes a file copy works with, from one read of the store, so that copying
+  // many plain files costs no write of it.
+  struct CopyAttributes {
+    uint32_t source = 0;
+    uint32_t target = 0;       // kInvalidFileAttributes when no file is there
+    bool targetEntry = false;  // the store holds an entry for the target path, live or stale
+  };
+  CopyAttributes ReadForCopy(const std::filesystem::path& source, const std::filesystem::path& target) const;
+  // Gives the copied target the source's attributes; writes the store only when that
+  // changes it.
+  bool FinishCopy(const std::filesystem::path& target, const CopyAttributes& read) const;
+
  private:
   std::optional<std::string> KeyOf(const std::filesystem::path& host) const;
   const SimPlatform& machine_;

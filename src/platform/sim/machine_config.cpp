@@ -275,6 +275,14 @@ void ParseFaults(const Reader& r, const Json::Value& v, MachineConfig& m) {
   if (auto* o = r.Optional(v, "version")) m.faults.version = r.Bool(*o, "faults.version");
   if (auto* o = r.Optional(v, "processToken")) m.faults.processToken = r.Bool(*o, "faults.processToken");
   if (auto* o = r.Optional(v, "restart")) m.faults.restart = r.Bool(*o, "faults.restart");
+  for (const char* name : {"unreadableFiles", "unwritableFiles"}) {
+    auto* o = r.Optional(v, name);
+    if (o == nullptr) continue;
+    std::string field = std::string("faults.") + name;
+    r.Array(*o, field);
+    auto& target = std::string(name) == "unreadableFiles" ? m.faults.unreadableFiles : m.faults.unwritableFiles;
+    for (unsigned i = 0; i < o->size(); ++i) target.push_back(r.WideString((*o)[i], Reader::Index(field, i)));
+  }
   if (auto* o = r.Optional(v, "controls")) {
     r.Object(*o, "faults.controls");
     for (const std::string& control : o->getMemberNames()) {
@@ -289,6 +297,20 @@ void ParseFaults(const Reader& r, const Json::Value& v, MachineConfig& m) {
         target.insert(FoldCase(r.WideString(paths[i], Reader::Index(field, i))));
       }
     }
+  }
+}
+
+// The user's special folders by name: "desktop", "documents", "favorites".
+void ParseSpecialFolders(const Reader& r, const Json::Value& v, MachineConfig& m) {
+  static const std::map<std::string, int> csidls = {
+      {"desktop", platform::kCsidlDesktop}, {"documents", platform::kCsidlPersonal},
+      {"favorites", platform::kCsidlFavorites}};
+  r.Object(v, "specialFolders");
+  for (const std::string& name : v.getMemberNames()) {
+    std::string field = "specialFolders." + name;
+    auto it = csidls.find(name);
+    if (it == csidls.end()) r.Fail(field, "is not a special folder: use desktop, documents or favorites");
+    m.specialFolders[it->second] = r.WideString(v[name], field);
   }
 }
 
@@ -445,6 +467,7 @@ MachineConfig LoadMachineConfig(const std::filesystem::path& machineJson) {
     }
   }
 
+  if (auto* o = r.Optional(root, "specialFolders")) ParseSpecialFolders(r, *o, m);
   if (auto* o = r.Optional(root, "faults")) ParseFaults(r, *o, m);
   return m;
 }

@@ -83,6 +83,10 @@ struct Faults {
   bool version = false;       // GetVersionExW fails
   bool processToken = false;  // OpenProcessToken is refused
   bool restart = false;       // ExitWindowsEx refuses every request
+  // Windows paths of files that cannot be opened for reading (held open by another
+  // program), and of files that cannot be created or written (access denied).
+  std::vector<std::wstring> unreadableFiles;
+  std::vector<std::wstring> unwritableFiles;
 };
 
 struct MachineConfig {
@@ -98,6 +102,7 @@ struct MachineConfig {
   // Keys by folded path ("HKLM\\SOFTWARE\\..."), values by folded name.
   std::map<std::wstring, std::map<std::string, RegistryValue>> registry;
   std::vector<Disk> disks;
+  std::map<int, std::wstring> specialFolders;  // by CSIDL
   Faults faults;
 };
 

@@ -29,10 +29,24 @@ bool SimFiles::CreateDirectory(const std::wstring& path) {
   return fs::create_directory(*host, ec);
 }
 
+bool SimFiles::Listed(const std::vector<std::wstring>& faultPaths, const fs::path& host) const {
+  if (faultPaths.empty()) return false;
+  // A name that matches no file yet is mapped as written: compare without case.
+  auto folded = [](const fs::path& p) { return FoldCase(platform::Utf8ToWide(p.lexically_normal().string())); };
+  const std::wstring wanted = folded(host);
+  for (const std::wstring& path : faultPaths) {
+    auto faulted = machine_.MapPath(path);
+    if (faulted && folded(*faulted) == wanted) return true;
+  }
+  return false;
+}
+
 std::optional<std::string> SimFiles::ReadFile(const std::wstring& path) {
   auto host = machine_.MapPath(path);
   std::error_code ec;
-  if (!host || !fs::is_regular_file(*host, ec)) return std::nullopt;
+  if (!host || !fs::is_regular_file(*host, ec) || Listed(machine_.config().faults.unreadableFiles, *host)) {
+    return std::nullopt;
+  }
   std::ifstream in(*host, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream bytes;
@@ -61,7 +75,10 @@ bool SimFiles::ReadFileInChunks(const std::wstring& path, size_t chunkBytes,
 bool SimFiles::WriteFile(const std::wstring& path, const std::string& bytes) {
   auto host = machine_.MapPath(path);
   std::error_code ec;
-  if (!host || !fs::is_directory(host->parent_path(), ec) || fs::is_directory(*host, ec)) return false;
+  if (!host || !fs::is_directory(host->parent_path(), ec) || fs::is_directory(*host, ec) ||
+      Listed(machine_.config().faults.unwritableFiles, *host)) {
+    return false;
+  }
   if (!AttributeStore(machine_).PrepareWrite(*host)) return false;
   std::ofstream out(*host, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -117,7 +134,8 @@ bool SimFiles::CopyFile(const std::wstring& from, const std::wstring& to, bool f
   auto target = machine_.MapPath(to);
   std::error_code ec;
   if (!source || !target || !fs::is_regular_file(*source, ec) || !fs::is_directory(target->parent_path(), ec) ||
-      fs::is_directory(*target, ec)) {
+      fs::is_directory(*target, ec) || Listed(machine_.config().faults.unreadableFiles, *source) ||
+      Listed(machine_.config().faults.unwritableFiles, *target)) {
     return false;
   }
   const AttributeStore store(machine_);

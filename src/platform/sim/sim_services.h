@@ -33,6 +33,7 @@ class SimFiles : public platform::Files {
   uint32_t GetFileAttributes(const std::wstring& path) override;
   bool SetFileAttributes(const std::wstring& path, uint32_t attributes) override;
   bool CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
+  uint32_t CopyFileEx(const std::wstring& from, const std::wstring& to, const platform::CopyProgress& progress) override;
   std::shared_ptr<void> LockFile(const std::wstring& path) override;
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::wstring& path) override;
   std::optional<platform::DiskFreeSpace> QueryDiskFreeSpace(const std::wstring& path) override;
@@ -40,6 +41,8 @@ class SimFiles : public platform::Files {
                                                                     uint32_t fileSystemChars) override;
 
  private:
+  // Whether the host path is one of the Windows paths of a fault list.
+  bool Listed(const std::vector<std::wstring>& faultPaths, const std::filesystem::path& host) const;
   const SimPlatform& machine_;
 };
 
@@ -114,6 +117,7 @@ class SimSystem : public platform::System {
   explicit SimSystem(const SimPlatform& machine) : machine_(machine) {}
   std::wstring SystemDirectory() override;
   std::wstring ModuleFileName() override;
+  std::optional<std::wstring> SpecialFolderPath(int csidl) override;
   std::optional<platform::FileVersion> ProductVersion(const std::wstring& path) override;
   std::optional<platform::OsVersion> GetVersion() override;
   int64_t CurrentTime() override;

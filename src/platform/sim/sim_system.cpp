@@ -11,6 +11,13 @@ std::wstring SimSystem::SystemDirectory() { return machine_.config().systemDirec
 
 std::wstring SimSystem::ModuleFileName() { return machine_.config().programPath; }
 
+std::optional<std::wstring> SimSystem::SpecialFolderPath(int csidl) {
+  const auto& folders = machine_.config().specialFolders;
+  auto it = folders.find(csidl);
+  if (it == folders.end()) return std::nullopt;
+  return it->second;
+}
+
 std::optional<platform::FileVersion> SimSystem::ProductVersion(const std::wstring& path) {
   const auto& versions = machine_.config().fileVersions;
   auto it = versions.find(FoldCase(path));
