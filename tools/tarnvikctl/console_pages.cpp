@@ -77,6 +77,8 @@ void ConsoleBackupPage::ShowSpaceShortage(int64_t missingBytes) {
         " bytes missing)");
 }
 
+void ConsoleBackupPage::ShowBackupRefused(const std::wstring& message) { Print("backup refused: " + Utf8(message)); }
+
 void ConsoleDownloadPage::SetTaskName(const std::wstring& name) {
   std::lock_guard lock(mutex_);
   if (name_ == Utf8(name)) return;

@@ -48,6 +48,7 @@ class ConsoleBackupPage : public IBackupPage {
  public:
   void ShowBackupDir(const std::wstring& folder) override;
   void ShowSpaceShortage(int64_t missingBytes) override;
+  void ShowBackupRefused(const std::wstring& message) override;
 };
 
 // Called from the controller and from the download and backup workers' threads.
