@@ -48,9 +48,13 @@ CDownOSThread::~CDownOSThread() {
 }
 
 bool CDownOSThread::StartOwnTask(Row& row, const std::wstring& saveDir) {
-  row.task = engine_->CreateTask(row.entry->fileName, saveDir, row.entry->url);
-  if (row.task != nullptr && engine_->StartTask(row.task)) return true;
-  LogLine(L"cannot start the download of the image: " + row.entry->url);
+  std::wstring why;
+  row.task = StartEngineTask(*engine_, row.entry->fileName, saveDir, row.entry->url, why);
+  if (row.task != nullptr) return true;
+  row.ended = true;
+  if (controller_.downloadRows != nullptr) {
+    controller_.downloadRows->MarkRowFailed(static_cast<size_t>(&row - rows_.data()), row.entry->name + L": " + why);
+  }
   return false;
 }
 
@@ -177,11 +181,11 @@ void CDownOSThread::FinishOwnRow(size_t index) {
   engine_->DeleteTask(row.task);
   row.task = nullptr;
   platform::Current().files().RemoveFile(path);
-  if (++row.mismatches == 2 || !StartOwnTask(row, folder)) {
-    if (row.task != nullptr) engine_->DeleteTask(row.task);
-    row.task = nullptr;
+  if (++row.mismatches == 2) {
     row.entry->state = row.savedState;
     row.ended = true;
     if (rows != nullptr) rows->MarkRowFailed(index, reason);
+  } else if (!StartOwnTask(row, folder)) {
+    row.entry->state = row.savedState;
   }
 }

@@ -1,6 +1,7 @@
 #include "reinstall/download_polling.h"
 
 #include "app/log.h"
+#include "download/thunder.h"
 
 StallCounter::Action StallCounter::Observe(bool flowing) {
   if (flowing) {
@@ -16,4 +17,16 @@ StallCounter::Action StallCounter::Observe(bool flowing) {
 
 void LogStallAction(const std::wstring& heading, const std::wstring& url) {
   LogLine(heading + L"\n    " + url + L"\n");
+}
+
+DownloadTask* StartEngineTask(CThunder& engine, const std::wstring& fileName, const std::wstring& folder,
+                              const std::wstring& url, std::wstring& why) {
+  DownloadTask* task = engine.CreateTask(fileName, folder, url);
+  if (task != nullptr && engine.StartTask(task)) return task;
+  std::wstring reason = engine.FailureOf(task).reason;
+  if (task != nullptr) engine.DeleteTask(task);
+  why = L"cannot download " + url + L" into " + folder + L": " +
+        (reason.empty() ? std::wstring(L"the download engine gives no reason") : reason);
+  LogLine(why);
+  return nullptr;
 }

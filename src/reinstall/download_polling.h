@@ -32,6 +32,15 @@ class StallCounter {
   int restarts_ = 0;
 };
 
+class CThunder;
+struct DownloadTask;
+
+// Creates and starts a task of the engine; null when the engine refuses either, with the
+// engine's reason in `why` (and in the log), naming what was to be fetched. A task that
+// was created and would not start is deleted.
+DownloadTask* StartEngineTask(CThunder& engine, const std::wstring& fileName, const std::wstring& folder,
+                              const std::wstring& url, std::wstring& why);
+
 // The log entry of a restart or rebuild: the heading, the URL on a line of its own
 // indented by four blanks, and an empty line.
 void LogStallAction(const std::wstring& heading, const std::wstring& url);

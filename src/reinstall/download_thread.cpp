@@ -100,9 +100,10 @@ void CDownloadThread::RunPePart() {
     pe = controller_.downloadPe;
     if (pe == nullptr || pe->state == kComplete) return;
     CGlobalParam::Instance()->InsertSelectedImage(kPeImageName);
-    controller_.peTask = engine_->CreateTask(pe->fileName, CGlobalParam::Instance()->peDir, pe->url);
-    if (controller_.peTask == nullptr || !engine_->StartTask(controller_.peTask)) {
-      LogLine(L"cannot start the download of the WinPE component: " + pe->url);
+    std::wstring why;
+    controller_.peTask = StartEngineTask(*engine_, pe->fileName, CGlobalParam::Instance()->peDir, pe->url, why);
+    if (controller_.peTask == nullptr) {
+      if (page() != nullptr) page()->ShowDownloadFailed(L"the WinPE component: " + why);
       return;
     }
     pe->state = 2;
@@ -120,9 +121,10 @@ void CDownloadThread::RunPePart() {
 
 bool CDownloadThread::StartImageTask() {
   OsEntry& entry = *controller_.downloadOs;
-  controller_.osTask = engine_->CreateTask(entry.fileName, CGlobalParam::Instance()->imageDir, entry.url);
-  if (controller_.osTask != nullptr && engine_->StartTask(controller_.osTask)) return true;
-  LogLine(L"cannot start the download of the image: " + entry.url);
+  std::wstring why;
+  controller_.osTask = StartEngineTask(*engine_, entry.fileName, CGlobalParam::Instance()->imageDir, entry.url, why);
+  if (controller_.osTask != nullptr) return true;
+  if (page() != nullptr) page()->ShowDownloadFailed(entry.name + L": " + why);
   return false;
 }
 
@@ -171,9 +173,13 @@ bool CDownloadThread::RunImagePart() {
     engine_->DeleteTask(controller_.osTask);
     controller_.osTask = nullptr;
     platform::Current().files().RemoveFile(path);
-    if (++mismatches == 2 || !StartImageTask()) {
+    if (++mismatches == 2) {
       finished->state = finished->recommended ? 1 : 0;
       if (page() != nullptr) page()->ShowDownloadFailed(reason);
+      return false;
+    }
+    if (!StartImageTask()) {
+      finished->state = finished->recommended ? 1 : 0;
       return false;
     }
   }

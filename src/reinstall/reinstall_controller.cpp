@@ -166,7 +166,7 @@ void ReinstallController::UpdateInstallButton(const std::function<void()>& chang
   bool enabled = readyToInstall && backupIdle;
   if (downloadPage == nullptr) return;
   downloadPage->EnableInstall(enabled);
-  if (mayCountDown && enabled && autoInstall) downloadPage->StartInstallCountdown();
+  if (mayCountDown && enabled && autoInstall && lastBackupComplete_) downloadPage->StartInstallCountdown();
 }
 
 void ReinstallController::BootModeFound(const std::wstring& text) { bootModeText = text; }

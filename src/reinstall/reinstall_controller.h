@@ -146,4 +146,8 @@ class ReinstallController : private ICheckFindings {
   void PeEntryReconciled(const PeEntry& pe) override;
 
   std::mutex installRuleLock_;
+  // After a backup that did not copy every file the user reads what is missing: no
+  // countdown presses the button then. Guarded by installRuleLock_.
+  bool lastBackupComplete_ = true;
+  mutable std::mutex backupDirLock_;  // backupDir is set on the UI thread, read by the worker
 };

@@ -17,12 +17,6 @@
 
 namespace {
 
-// backupDir is written on the UI thread and read by the backup worker.
-std::mutex& BackupDirLock() {
-  static std::mutex lock;
-  return lock;
-}
-
 // The source folders of the ticked items, in the order they are listed. "Tencent Files"
 // lies in the documents folder: with the documents ticked it is copied with them.
 std::vector<std::wstring> SourceFoldersOf(uint32_t items) {
@@ -49,7 +43,10 @@ std::vector<std::wstring> SourceFoldersOf(uint32_t items) {
 bool ReinstallController::StartBackup(uint32_t items) {
   if (items == 0) return true;  // nothing to copy, nothing to wait for
   backupWorker.reset();         // a backup still running stops before its lists change
-  UpdateInstallButton([&] { backupIdle = false; });
+  UpdateInstallButton([&] {
+    backupIdle = false;
+    lastBackupComplete_ = true;
+  });
   auto refuse = [&](const std::wstring& message) {
     LogLine(L"backup not started: " + message);
     if (backupPage != nullptr) backupPage->ShowBackupRefused(message);
@@ -103,18 +100,23 @@ bool ReinstallController::StartBackup(uint32_t items) {
 }
 
 std::wstring ReinstallController::GetBackupDir() const {
-  std::lock_guard lock(BackupDirLock());
+  std::lock_guard lock(backupDirLock_);
   return backupDir;
 }
 
 void ReinstallController::SetBackupDir(const std::wstring& folder) {
-  std::lock_guard lock(BackupDirLock());
+  std::lock_guard lock(backupDirLock_);
   backupDir = folder;
 }
 
 void ReinstallController::BackupFinished(bool complete, const std::wstring& failures) {
   // After an incomplete backup the user reads what was not copied before anything installs.
-  UpdateInstallButton([&] { backupIdle = true; }, complete);
+  UpdateInstallButton(
+      [&] {
+        backupIdle = true;
+        lastBackupComplete_ = complete;
+      },
+      true);
   WriteBackupPathHandoff(GetBackupDir());
   if (downloadPage != nullptr) downloadPage->ShowBackupResult(complete, failures);
 }

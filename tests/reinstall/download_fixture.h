@@ -53,7 +53,10 @@ class RecordingPage : public IDownloadPage {
     std::vector<float> percents;
     std::vector<bool> paused;
     bool installEnabled = false;
+    std::vector<bool> installStates;  // every EnableInstall, in order
+    std::vector<std::wstring> installTexts;
     int countdowns = 0;
+    int countdownStops = 0;
     std::vector<std::wstring> verifying, failures;
   };
   Shown Get() const {
@@ -73,10 +76,15 @@ class RecordingPage : public IDownloadPage {
   void SetBackupRange(int64_t) override {}
   void SetBackupValue(int64_t) override {}
   void ShowBackupResult(bool, const std::wstring&) override {}
-  void EnableInstall(bool enabled) override { Record([&](Shown& s) { s.installEnabled = enabled; }); }
-  void SetInstallText(const std::wstring&) override {}
+  void EnableInstall(bool enabled) override {
+    Record([&](Shown& s) {
+      s.installEnabled = enabled;
+      s.installStates.push_back(enabled);
+    });
+  }
+  void SetInstallText(const std::wstring& text) override { Record([&](Shown& s) { s.installTexts.push_back(text); }); }
   void StartInstallCountdown() override { Record([&](Shown& s) { ++s.countdowns; }); }
-  void StopInstallCountdown() override {}
+  void StopInstallCountdown() override { Record([&](Shown& s) { ++s.countdownStops; }); }
   OsEntry* ChooseOtherOs(const OsList&) override { return chosen; }
   void ShowVerifying(const std::wstring& name) override { Record([&](Shown& s) { s.verifying.push_back(name); }); }
   void ShowDownloadFailed(const std::wstring& reason) override {

@@ -255,6 +255,33 @@ TEST(ImageVerification, AnImageServedWithOtherBytesThanItsChecksumIsFetchedTwice
   EXPECT_FALSE(f.machine.HostFileExists(L"D:\\Tarnvik\\gho-prlm\\win10.gho"));
 }
 
+TEST(DownloadThread, APartTheEngineRefusesIsShownWithTheEnginesReasonAndTheInstallStaysOff) {
+  struct Case {
+    const char* what;
+    bool peRefused;
+    const wchar_t* named;  // what the failure names
+  };
+  const Case cases[] = {{"the image", false, L"Windows win10.gho: cannot download"},
+                        {"the WinPE component", true, L"the WinPE component: cannot download"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DownloadFixture f;
+    f.SetPe(PatternBytes(kPeSize, 1), false);
+    OsEntry* entry = f.AddImage("win10.gho", PatternBytes(kImageSize, 2));
+    // Names Windows reserves never become files: the library refuses the task.
+    (c.peRefused ? f.controller->peEntry.fileName : entry->fileName) = L"NUL";
+    f.controller->selectedOs = entry;
+    ASSERT_TRUE(f.controller->EnterDownloadStep());
+    ASSERT_TRUE(WaitFor([&] { return !f.controller->downloadWorker->IsRunning(); }));
+    auto shown = f.page.Get();
+    ASSERT_EQ(shown.failures.size(), 1u);
+    EXPECT_NE(shown.failures[0].find(c.named), std::wstring::npos) << WideToLocal(shown.failures[0]);
+    EXPECT_NE(shown.failures[0].find(L"NUL"), std::wstring::npos) << WideToLocal(shown.failures[0]);
+    EXPECT_FALSE(f.controller->readyToInstall);
+    EXPECT_FALSE(shown.installEnabled);
+  }
+}
+
 TEST(RevalidateImage, AnImageDamagedOrGoneAfterItsDownloadIsFetchedAgain) {
   struct Case {
     const char* what;

@@ -10,6 +10,7 @@
 
 #include "app/global_param.h"
 #include "install_machine.h"
+#include "download_fixture.h"
 #include "recording_pages.h"
 #include "reinstall/install_countdown.h"
 #include "stats/fixed_points.h"
@@ -20,7 +21,6 @@
 namespace {
 
 using reinstall_testing::RecordingChoicePage;
-using reinstall_testing::RecordingDownloadPage;
 using reinstall_testing::ScriptedUsbPrompt;
 using testing_support::DownloadMachine;
 
@@ -72,7 +72,7 @@ class ControllerTest : public testing::Test {
   ReinstallController controller_;
   OsEntry* image_;
   RecordingChoicePage choice_;
-  RecordingDownloadPage page_;
+  download_testing::RecordingPage page_;
   ScriptedUsbPrompt usb_;
   install_testing::CountingNotices notices_;
   std::vector<std::unique_ptr<FixedPointBase>> points_;
@@ -196,18 +196,20 @@ TEST_F(ControllerTest, TheCountdownTicksSixTimesFromFiveDownAndThenStartsTheInst
   InstallCountdown countdown;
   countdown.Start();
   for (int tick = 0; tick < 5; ++tick) countdown.Tick(controller_);
-  EXPECT_EQ(page_.installTexts, (std::vector<std::wstring>{L"立即重装(5)", L"立即重装(4)", L"立即重装(3)",
-                                                            L"立即重装(2)", L"立即重装(1)"}));
+  EXPECT_EQ(page_.Get().installTexts, (std::vector<std::wstring>{L"立即重装(5)", L"立即重装(4)", L"立即重装(3)",
+                                                                  L"立即重装(2)", L"立即重装(1)"}));
   EXPECT_FALSE(controller_.installWorker);
-  EXPECT_TRUE(page_.countdown.empty());
+  EXPECT_EQ(page_.Get().countdownStops, 0);
 
   countdown.Tick(controller_);
-  EXPECT_EQ(page_.installTexts.at(5), L"立即重装(0)");
+  auto shown = page_.Get();
+  EXPECT_EQ(shown.installTexts.at(5), L"立即重装(0)");
+  EXPECT_GT(shown.countdownStops, 0);
   ASSERT_TRUE(controller_.installWorker);  // started on the sixth tick
-  EXPECT_EQ(page_.installTexts.back(), L"等待安装...");
-  EXPECT_EQ(page_.installEnabled, std::vector<bool>{false});
+  EXPECT_EQ(shown.installTexts.back(), L"等待安装...");
+  EXPECT_EQ(shown.installStates, std::vector<bool>{false});
   countdown.Tick(controller_);  // a tick after the end does nothing
-  EXPECT_EQ(page_.installTexts.size(), 7u);
+  EXPECT_EQ(page_.Get().installTexts.size(), 7u);
   while (controller_.installWorker->IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
@@ -215,10 +217,10 @@ TEST_F(ControllerTest, UntickingTheOptionStopsTheCountdownOfAReadyInstall) {
   controller_.readyToInstall = true;
   controller_.SetAutoInstall(true);
   controller_.UpdateInstallButton({}, true);
-  EXPECT_EQ(page_.countdown, std::vector<std::string>{"start"});
+  EXPECT_EQ(page_.Get().countdowns, 1);
   controller_.SetAutoInstall(false);
-  EXPECT_EQ(page_.countdown, (std::vector<std::string>{"start", "stop"}));
-  EXPECT_EQ(page_.installTexts, std::vector<std::wstring>{L"立即重装"});
+  EXPECT_EQ(page_.Get().countdownStops, 1);
+  EXPECT_EQ(page_.Get().installTexts, std::vector<std::wstring>{L"立即重装"});
   ASSERT_EQ(points_.size(), 2u);
   EXPECT_TRUE(static_cast<FixedDldAuto&>(*points_[0]).autoInstall);
   EXPECT_FALSE(static_cast<FixedDldAuto&>(*points_[1]).autoInstall);
@@ -228,11 +230,20 @@ TEST_F(ControllerTest, TheInstallButtonWaitsForTheBackupAndTheDownload) {
   controller_.autoInstall = true;
   controller_.UpdateInstallButton([&] { controller_.backupIdle = false; });
   controller_.UpdateInstallButton([&] { controller_.readyToInstall = true; }, true);
-  EXPECT_EQ(page_.installEnabled, (std::vector<bool>{false, false}));
-  EXPECT_TRUE(page_.countdown.empty());
+  EXPECT_EQ(page_.Get().installStates, (std::vector<bool>{false, false}));
+  EXPECT_EQ(page_.Get().countdowns, 0);
   controller_.UpdateInstallButton([&] { controller_.backupIdle = true; }, true);
-  EXPECT_EQ(page_.installEnabled.back(), true);
-  EXPECT_EQ(page_.countdown, std::vector<std::string>{"start"});
+  EXPECT_TRUE(page_.Get().installEnabled);
+  EXPECT_EQ(page_.Get().countdowns, 1);
+}
+
+TEST_F(ControllerTest, AfterAnIncompleteBackupTheDownloadsEnableTheButtonWithoutACountdown) {
+  controller_.autoInstall = true;
+  controller_.UpdateInstallButton([&] { controller_.backupIdle = false; });
+  controller_.BackupFinished(false, L"C:\\Users\\A\\Desktop\\a.txt（错误 5）\r\n");
+  controller_.DownloadsComplete();
+  EXPECT_TRUE(page_.Get().installEnabled);
+  EXPECT_EQ(page_.Get().countdowns, 0);
 }
 
 TEST_F(ControllerTest, ADownloadAndABackupEndingAtOnceStartOneCountdown) {
@@ -240,12 +251,12 @@ TEST_F(ControllerTest, ADownloadAndABackupEndingAtOnceStartOneCountdown) {
   for (int round = 0; round < 200; ++round) {
     controller_.readyToInstall = false;
     controller_.backupIdle = false;
-    page_.countdown.clear();
+    const int before = page_.Get().countdowns;
     std::thread download([&] { controller_.UpdateInstallButton([&] { controller_.readyToInstall = true; }, true); });
     std::thread backup([&] { controller_.UpdateInstallButton([&] { controller_.backupIdle = true; }, true); });
     download.join();
     backup.join();
-    ASSERT_EQ(page_.Read(page_.countdown), std::vector<std::string>{"start"}) << "round " << round;
+    ASSERT_EQ(page_.Get().countdowns, before + 1) << "round " << round;
   }
 }
 
@@ -259,8 +270,8 @@ TEST_F(UsbAttachedTest, TheInstallAsksUntilTheBoxIsDismissedAndThenDoesNothing) 
   controller_.StartInstall();
   EXPECT_EQ(usb_.asked, 3);
   EXPECT_FALSE(controller_.installWorker);
-  EXPECT_TRUE(page_.installTexts.empty());
-  EXPECT_TRUE(page_.countdown.empty());
+  EXPECT_TRUE(page_.Get().installTexts.empty());
+  EXPECT_EQ(page_.Get().countdownStops, 0);
 }
 
 }  // namespace

@@ -9,11 +9,12 @@
 #include "app/global_param.h"
 #include "arguments.h"
 #include "command.h"
+#include "open_machine.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
 #include "printed_check_page.h"
-#include "service_url.h"
 #include "reinstall/reinstall_controller.h"
+#include "service_url.h"
 
 namespace {
 
@@ -52,13 +53,8 @@ int RunCheck(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tarnvikctl check: %s\n", problem.c_str());
     return 2;
   }
-  std::unique_ptr<sim::SimPlatform> machine;
-  try {
-    machine = std::make_unique<sim::SimPlatform>(folder);
-  } catch (const sim::MachineError& e) {
-    std::fprintf(stderr, "tarnvikctl check: %s\n", e.what());
-    return 1;
-  }
+  std::unique_ptr<sim::SimPlatform> machine = tarnvikctl::OpenMachine(folder, "check");
+  if (!machine) return 1;
   platform::ScopedPlatform installed(*machine);
   std::shared_ptr<CGlobalParam> params = CGlobalParam::Instance();
   int result = 0;

@@ -19,6 +19,7 @@
 #include "arguments.h"
 #include "catalogue/pe_descriptor.h"
 #include "command.h"
+#include "open_machine.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
 #include "reinstall/install_thread.h"
@@ -336,13 +337,8 @@ int Install(tarnvikctl::WatchedPlatform& watched, const std::wstring& image, con
 
 int RunInstall(const std::vector<std::string>& args) {
   const Options options = ReadOptions(args);
-  std::unique_ptr<sim::SimPlatform> machine;
-  try {
-    machine = std::make_unique<sim::SimPlatform>(options.machine);
-  } catch (const sim::MachineError& e) {
-    std::fprintf(stderr, "tarnvikctl install: %s\n", e.what());
-    return 1;
-  }
+  std::unique_ptr<sim::SimPlatform> machine = tarnvikctl::OpenMachine(options.machine, "install");
+  if (!machine) return 1;
   tarnvikctl::WatchedPlatform watched(*machine);
   platform::ScopedPlatform installed(watched);
   // The program's own identity, as its entry sets it up.

@@ -24,6 +24,7 @@
 #include "command.h"
 #include "console_pages.h"
 #include "download/thunder.h"
+#include "open_machine.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
 #include "printed_check_page.h"
@@ -342,13 +343,8 @@ int RunReinstall(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tarnvikctl reinstall: %s\n", problem.c_str());
     return 2;
   }
-  std::unique_ptr<sim::SimPlatform> machine;
-  try {
-    machine = std::make_unique<sim::SimPlatform>(options.machine);
-  } catch (const sim::MachineError& e) {
-    std::fprintf(stderr, "tarnvikctl reinstall: %s\n", e.what());
-    return 1;
-  }
+  std::unique_ptr<sim::SimPlatform> machine = tarnvikctl::OpenMachine(options.machine, "reinstall");
+  if (!machine) return 1;
   tarnvikctl::WatchedPlatform watched(*machine);
   platform::ScopedPlatform installed(watched);
   // The download library finds the machine as a program on it does.
