@@ -15,7 +15,8 @@ inline constexpr size_t kChecksumChunkBytes = 4 << 20;
 // The entry names a checksum: 32 hex digits, in either case.
 bool HasImageChecksum(const OsEntry& entry);
 
-// The MD5 of a file in lower-case hex; nothing when it cannot be read.
+// The MD5 of a file in lower-case hex; nothing when it cannot be read. A file read once
+// and unchanged since (size and write time) is answered from memory.
 std::optional<std::string> FileMd5(const std::wstring& path);
 
 // Whether a file's MD5 (as FileMd5 gives it) is the entry's checksum; true without one.

@@ -36,6 +36,7 @@ struct DirectoryEntry {
   std::wstring name;
   bool isDirectory = false;
   int64_t size = 0;  // bytes; 0 for a folder
+  int64_t lastWriteTime = 0;  // FILETIME: 100-nanosecond intervals since 1601
 };
 
 // GetDiskFreeSpaceExW: free bytes available to the caller, total bytes, total free bytes.

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "catalogue/image_scan.h"
 #include "program_machine.h"
 
@@ -88,6 +91,41 @@ TEST(MarkDownloadedImages, ASizeMatchCountsOnlyWithTheEntrysChecksum) {
   EXPECT_EQ(list[1]->state, 0);  // same size, another checksum
   EXPECT_EQ(list[1]->localPath, L"");
   EXPECT_EQ(list[2]->state, 3);  // no checksum: the size decides
+}
+
+}  // namespace
+
+namespace {
+
+// The same bytes count again for a file whose size and write time did not change; a file
+// written moments before its check is read again, since its write time cannot tell.
+TEST(FileMd5, AnUnchangedOldFileIsAnsweredFromMemoryAndAFreshOneIsReadAgain) {
+  namespace fs = std::filesystem;
+  ProgramMachine machine;
+  auto& files = platform::Current().files();
+  const fs::path host = machine.machine().HostPath(L"D:\\Tarnvik\\gho-prlm\\win10.gho");
+  auto rewrite = [&](const std::string& bytes, fs::file_time_type time) {
+    files.WriteFile(L"D:\\Tarnvik\\gho-prlm\\win10.gho", bytes);
+    fs::last_write_time(host, time);
+  };
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  fs::create_directories(host.parent_path());
+  rewrite("hello world", old);
+  EXPECT_EQ(FileMd5(L"D:\\Tarnvik\\gho-prlm\\win10.gho"), kHelloMd5);
+  // Other bytes of the same size under the same write time: what was read is kept.
+  rewrite("hello_world", old);
+  EXPECT_EQ(FileMd5(L"D:\\TARNVIK\\gho-prlm\\WIN10.gho"), kHelloMd5);
+  // Any change of the write time reads the file again.
+  rewrite("hello_world", old + std::chrono::seconds(1));
+  const std::optional<std::string> changed = FileMd5(L"D:\\Tarnvik\\gho-prlm\\win10.gho");
+  ASSERT_TRUE(changed);
+  EXPECT_NE(*changed, kHelloMd5);
+
+  const auto fresh = fs::file_time_type::clock::now();
+  rewrite("hello world", fresh);
+  EXPECT_EQ(FileMd5(L"D:\\Tarnvik\\gho-prlm\\win10.gho"), kHelloMd5);
+  rewrite("hello_world", fresh);
+  EXPECT_EQ(FileMd5(L"D:\\Tarnvik\\gho-prlm\\win10.gho"), changed);
 }
 
 }  // namespace

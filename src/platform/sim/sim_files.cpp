@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <fstream>
 #include <sstream>
@@ -159,6 +160,17 @@ std::shared_ptr<void> SimFiles::LockFile(const std::wstring& path) {
   return LockHostFile(*host);
 }
 
+namespace {
+
+// The host's write time as Windows counts it: 100-nanosecond intervals since 1601.
+int64_t FileTimeOf(fs::file_time_type time) {
+  constexpr int64_t kIntervalsFrom1601To1970 = 116444736000000000;
+  auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count() / 100 + kIntervalsFrom1601To1970;
+}
+
+}  // namespace
+
 std::optional<std::vector<platform::DirectoryEntry>> SimFiles::ListDirectory(const std::wstring& path) {
   auto host = machine_.MapPath(path);
   std::error_code ec;
@@ -169,6 +181,7 @@ std::optional<std::vector<platform::DirectoryEntry>> SimFiles::ListDirectory(con
     e.name = platform::Utf8ToWide(entry.path().filename().string());
     e.isDirectory = entry.is_directory(ec);
     if (!e.isDirectory) e.size = static_cast<int64_t>(entry.file_size(ec));
+    e.lastWriteTime = FileTimeOf(entry.last_write_time(ec));
     entries.push_back(std::move(e));
   }
   if (ec) return std::nullopt;
