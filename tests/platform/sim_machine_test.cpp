@@ -24,6 +24,10 @@ TEST(SimFiles, WindowsPathsMatchWithoutCaseAndStayOnTheirDrive) {
   EXPECT_EQ(files.ReadFile(L"D:/Tarnvik/./sub/../test_ver.test"), "x");
   EXPECT_TRUE(files.DirectoryExists(L"D:\\"));
   EXPECT_TRUE(files.DirectoryExists(L"d:\\tarnvik\\"));
+  // Names beyond ASCII are found among the others, and a name never matches a longer one.
+  m.WriteFile(L"D:\\Tarnvik\\备份.txt", "b");
+  EXPECT_EQ(files.ReadFile(L"d:\\tarnvik\\备份.TXT"), "b");
+  EXPECT_FALSE(files.ReadFile(L"D:\\Tarnvik\\test_ver.tes"));
 
   // ".." stops at the root of the drive, as on Windows: machine.json is out of reach.
   EXPECT_EQ(m.machine().MapPath(L"D:\\..\\..\\machine.json"), m.folder() / "drives" / "D" / "machine.json");

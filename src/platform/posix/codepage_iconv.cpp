@@ -43,6 +43,16 @@ std::wstring ToWide(const std::string& bytes) {
   return out;
 }
 
+// Text of ASCII alone is the same in every encoding here: most paths and log lines are,
+// and opening a converter costs more than converting them.
+template <typename Char>
+bool IsAscii(std::basic_string_view<Char> text) {
+  return std::all_of(text.begin(), text.end(), [](Char c) { return static_cast<unsigned long>(c) < 0x80; });
+}
+
+std::string NarrowAscii(std::wstring_view text) { return std::string(text.begin(), text.end()); }
+std::wstring WidenAscii(std::string_view text) { return std::wstring(text.begin(), text.end()); }
+
 const std::string kWideReplacement = [] {
   wchar_t c = 0xFFFD;
   return std::string(reinterpret_cast<const char*>(&c), sizeof c);
@@ -51,20 +61,24 @@ const std::string kWideReplacement = [] {
 }  // namespace
 
 std::string WideToCodePage936(std::wstring_view text) {
+  if (IsAscii(text)) return NarrowAscii(text);
   return Convert("CP936", "WCHAR_T", reinterpret_cast<const char*>(text.data()),
                  text.size() * sizeof(wchar_t), sizeof(wchar_t), "?");
 }
 
 std::wstring CodePage936ToWide(std::string_view text) {
+  if (IsAscii(text)) return WidenAscii(text);
   return ToWide(Convert("WCHAR_T", "CP936", text.data(), text.size(), 1, kWideReplacement));
 }
 
 std::string WideToUtf8(std::wstring_view text) {
+  if (IsAscii(text)) return NarrowAscii(text);
   return Convert("UTF-8", "WCHAR_T", reinterpret_cast<const char*>(text.data()),
                  text.size() * sizeof(wchar_t), sizeof(wchar_t), "\xEF\xBF\xBD");
 }
 
 std::wstring Utf8ToWide(std::string_view text) {
+  if (IsAscii(text)) return WidenAscii(text);
   return ToWide(Convert("WCHAR_T", "UTF-8", text.data(), text.size(), 1, kWideReplacement));
 }
 

@@ -74,6 +74,8 @@ uint32_t AttributeStore::Get(const fs::path& host) const {
 
 AttributeStore::CopyAttributes AttributeStore::ReadForCopy(const fs::path& source, const fs::path& target) const {
   const Json::Value root = ReadStateObject(machine_.StateFile(kAttributesFile));
+  // Most copies meet a store without entries: no key is worth making then.
+  if (root.empty()) return {AttributesOf(source, std::nullopt), AttributesOf(target, std::nullopt), false};
   const std::optional<uint32_t> targetBits = StoredBits(root, KeyOf(target));
   return {AttributesOf(source, StoredBits(root, KeyOf(source))), AttributesOf(target, targetBits),
           targetBits.has_value()};

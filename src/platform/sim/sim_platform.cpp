@@ -1,8 +1,13 @@
 #include "platform/sim/sim_platform.h"
 
+#include <dirent.h>
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
+#include <memory>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -24,6 +29,31 @@ MachineConfig WithoutDetachedDisks(MachineConfig config, const fs::path& stateFi
     std::erase_if(config.disks, [&](const Disk& d) { return d.number == number.asUInt(); });
   }
   return config;
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The entry of `folder` whose name equals `part` without case, as Windows matches names.
+// Copying a folder of many files asks this for every new name: the folder is read with
+// readdir, and ASCII names, the usual ones, are compared as bytes.
+std::optional<std::string> FindWithoutCase(const fs::path& folder, const std::wstring& part) {
+  const std::string narrow = platform::WideToUtf8(part);
+  const bool asciiPart = IsAscii(narrow);
+  const std::wstring folded = FoldCase(part);
+  std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), ::closedir);
+  if (!listing) return std::nullopt;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (asciiPart && IsAscii(name)) {
+      if (name.size() == narrow.size() && strcasecmp(entry->d_name, narrow.c_str()) == 0) return std::string(name);
+    } else if (FoldCase(platform::Utf8ToWide(name)) == folded) {
+      return std::string(name);
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -98,15 +128,9 @@ std::optional<fs::path> SimPlatform::MapPath(const std::wstring& windowsPath) co
   for (const std::wstring& part : parts) {
     std::string name = platform::WideToUtf8(part);
     if (matching && !fs::exists(host / name, ec)) {
-      matching = false;
-      std::wstring folded = FoldCase(part);
-      for (const auto& entry : fs::directory_iterator(host, ec)) {
-        if (FoldCase(platform::Utf8ToWide(entry.path().filename().string())) == folded) {
-          name = entry.path().filename().string();
-          matching = true;
-          break;
-        }
-      }
+      std::optional<std::string> found = FindWithoutCase(host, part);
+      matching = found.has_value();
+      if (found) name = *found;
     }
     host /= name;
   }
