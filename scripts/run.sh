@@ -28,5 +28,5 @@ done
 TARNVIK_SERVICE_BASE="$base" TARNVIK_MACHINE="$machine" build/bin/Tarnvik
 
 echo
-echo "Unattended reinstall of the demo machine: check, choice, download, checksum, install:"
-TARNVIK_SERVICE_BASE="$base" build/bin/tarnvikctl reinstall --machine "$machine" --auto --yes
+echo "Unattended reinstall of the demo machine: check, choice, backup, download, checksum, install:"
+TARNVIK_SERVICE_BASE="$base" build/bin/tarnvikctl reinstall --machine "$machine" --backup desktop,documents --auto --yes

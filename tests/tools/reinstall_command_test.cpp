@@ -74,8 +74,8 @@ TEST_F(ReinstallCommandTest, AnUnattendedRunGoesFromTheCheckToTheRestartRequest)
   Outcome outcome = Run({"--auto", "--yes"});
   ASSERT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
   size_t at = 0;
-  for (const char* step : {"== system check", "recommendation: ", "== image", "image: Windows 10", "== backup",
-                           "== download", "100.00%", "btnInstall: 立即重装(5)", "btnInstall: 立即重装(0)",
+  for (const char* step : {"== system check", "recommendation: ", "== image", "image: Windows 10",
+                           "== backup and download", "100.00%", "btnInstall: 立即重装(5)", "btnInstall: 立即重装(0)",
                            "btnInstall: 等待安装...", "== install", "restart: requested and accepted"}) {
     size_t found = outcome.out.find(step, at);
     ASSERT_NE(found, std::string::npos) << "missing or out of order: " << step << "\n" << outcome.out;

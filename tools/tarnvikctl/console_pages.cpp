@@ -88,29 +88,26 @@ void ConsoleDownloadPage::SetTaskName(const std::wstring& name) {
 
 void ConsoleDownloadPage::SetTaskSize(int64_t bytes) {
   std::lock_guard lock(mutex_);
+  taskBytes_ = bytes;
   PrintLineLocked("size: " + ByteText(bytes) + " (" + std::to_string(bytes) + " bytes)");
 }
 
+// The worker shows the percentage with the speed, once a second, and 100 at the end: the
+// progress line follows it.
 void ConsoleDownloadPage::SetPercent(float percent) {
   std::lock_guard lock(mutex_);
-  if (percent >= 0 && percent <= 100) percent_ = percent;
+  if (percent < 0 || percent > 100) return;
+  percent_ = percent;
+  if (percent > 0 && taskBytes_ > 0) PrintProgressLocked();
 }
 
-void ConsoleDownloadPage::SetProgressRange(int64_t maximum) {
-  std::lock_guard lock(mutex_);
-  range_ = maximum;
-}
+void ConsoleDownloadPage::SetProgressRange(int64_t) {}
 
-void ConsoleDownloadPage::SetProgressValue(int64_t value) {
-  std::lock_guard lock(mutex_);
-  value_ = value;
-}
+void ConsoleDownloadPage::SetProgressValue(int64_t) {}
 
-// The worker shows the speed once a second: the progress line follows it.
 void ConsoleDownloadPage::SetSpeed(int64_t bytesPerSecond) {
   std::lock_guard lock(mutex_);
   speed_ = bytesPerSecond;
-  if (range_ > 0 && value_ > 0) PrintProgressLocked();
 }
 
 void ConsoleDownloadPage::ShowPaused(bool paused) {
@@ -181,15 +178,19 @@ std::optional<std::string> ConsoleDownloadPage::BackupFailures() {
 }
 
 void ConsoleDownloadPage::PrintProgressLocked() {
-  const int64_t total = range_ * 4096;
-  const int64_t done = std::min(value_ * 4096, total);
+  const int64_t total = taskBytes_;
+  const int64_t done = static_cast<int64_t>(static_cast<double>(total) * percent_ / 100);
   constexpr int kWidth = 30;
-  const int filled = total > 0 ? static_cast<int>(done * kWidth / total) : 0;
+  const int filled = static_cast<int>(percent_ * kWidth / 100);
   std::string bar = "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "]";
-  std::string left = speed_ > 0 ? DurationText((total - done) / speed_) + " left" : "--:--:-- left";
+  std::string left = done >= total ? "done"
+                     : speed_ > 0  ? DurationText((total - done) / speed_) + " left"
+                                   : "--:--:-- left";
   char line[256];
   std::snprintf(line, sizeof line, "%6.2f%% %s %s / %s  %s  %s", percent_, bar.c_str(), ByteText(done).c_str(),
                 ByteText(total).c_str(), Utf8(SpeedText(speed_)).c_str(), left.c_str());
+  if (line == lastProgress_) return;  // the end is shown by the last poll and by the completion
+  lastProgress_ = line;
   if (terminal_) {
     std::printf("\r%s\033[K", line);
     lineOpen_ = true;

@@ -83,7 +83,8 @@ class ConsoleDownloadPage : public IDownloadPage {
   std::optional<std::string> BackupFailures();
 
  private:
-  // The progress line: percentage, bar, bytes, speed and time left.
+  // The progress line: percentage, bar, bytes, speed and time left, from the percentage
+  // of the task size the worker shows (its progress bar counts 4096-byte units).
   void PrintProgressLocked();
   // A line of its own, after a progress line still open on a terminal.
   void PrintLineLocked(const std::string& line);
@@ -91,12 +92,12 @@ class ConsoleDownloadPage : public IDownloadPage {
   const bool terminal_;
   std::mutex mutex_;
   std::string name_;
-  int64_t range_ = 0;  // units of 4096 bytes
-  int64_t value_ = 0;
+  int64_t taskBytes_ = 0;  // what this download fetches, as the page shows it
   int64_t speed_ = 0;
   float percent_ = 0;
   int64_t backupFiles_ = 0;
   bool lineOpen_ = false;
+  std::string lastProgress_;
   bool installEnabled_ = false;
   std::optional<std::string> failure_;
   std::optional<std::string> backupFailures_;

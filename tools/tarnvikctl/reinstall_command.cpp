@@ -293,14 +293,13 @@ int Reinstall(const Options& options, sim::SimPlatform& machine, tarnvikctl::Wat
     return 1;
   }
 
-  std::printf("== backup\n");
+  // The backup runs beside the download, as in the wizard's last step.
+  std::printf("== backup and download\n");
   if (options.backupItems == 0) std::printf("no backup\n");
   if (!controller.LeaveBackupStep(options.backupItems)) {
     std::printf("failed: the backup was refused (see above); nothing was copied or downloaded\n");
     return 1;
   }
-
-  std::printf("== download\n");
   Ending ending = RunDownloadStep(controller, downloadPage, questions, why);
   if (ending == Ending::Interrupted) {
     controller.backupWorker.reset();
