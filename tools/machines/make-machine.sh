@@ -52,6 +52,17 @@ for pair in fake_isocmd:IsoCmd.exe fake_7z:7z.exe fake_bcdedit:bcdedit.dll fake_
   fi
 done
 
+# The emulator of the stick test, in the program's simu\ folder.
+simu_folder="$machine/drives/$drive$folder/simu"
+mkdir -p "$simu_folder"
+if ! in_profile "$simu_folder" qemu.exe; then
+  if [ -f "$bin/fake_qemu" ]; then
+    cp "$bin/fake_qemu" "$simu_folder/qemu.exe"
+  else
+    echo "make-machine: $bin/fake_qemu not found: the machine has no simu\\qemu.exe (build the target fake_qemu)" >&2
+  fi
+fi
+
 # Stand-ins of the boot files the program ships: small texts that say what they stand for.
 pe_folder="$machine/drives/$drive$folder/PE"
 mkdir -p "$pe_folder"

@@ -1,5 +1,6 @@
 #include "platform/sim/cmd_builtins.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/sim/attribute_store.h"
 #include "platform/sim/machine_config.h"
+#include "platform/sim/process_log.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/windows_paths.h"
 
@@ -351,12 +353,35 @@ int Echo(const CmdContext& context, const std::wstring& arguments) {
   return 0;
 }
 
+// taskkill /im NAME [/f]: ends every program of the machine still running whose file name
+// is NAME (any case), with /f at once (SIGKILL), else asked to (SIGTERM).
+int Taskkill(const CmdContext& context, const Words& words) {
+  if (RefuseOtherSwitches(context, words, {L"/f", L"/im"})) return 1;
+  if (!HasSwitch(words, L"/im") || words.paths.size() != 1) {
+    context.Complain(L"ERROR: Invalid syntax. Type \"TASKKILL /?\" for usage.\r\n");
+    return 1;
+  }
+  const std::wstring& image = words.paths.front();
+  const int signal = HasSwitch(words, L"/f") ? SIGKILL : SIGTERM;
+  int ended = 0;
+  for (const RunningProgram& running : RunningPrograms(context.machine)) {
+    const std::wstring name = running.program.substr(running.program.find_last_of(L"\\/") + 1);
+    if (FoldCase(name) != FoldCase(image) || ::kill(running.pid, signal) != 0) continue;
+    context.Print(L"SUCCESS: The process \"" + name + L"\" with PID " + std::to_wstring(running.pid) +
+                  L" has been terminated.\r\n");
+    ++ended;
+  }
+  if (ended > 0) return 0;
+  context.Complain(L"ERROR: The process \"" + image + L"\" not found.\r\n");
+  return 128;
+}
+
 using Builtin = std::function<int(const CmdContext&, const Words&)>;
 
 const std::map<std::wstring, Builtin>& Builtins() {
   static const std::map<std::wstring, Builtin> builtins = {
       {L"attrib", Attrib}, {L"copy", Copy}, {L"move", Move}, {L"del", Del},
-      {L"erase", Del},     {L"rd", Rd},     {L"rmdir", Rd}};
+      {L"erase", Del},     {L"rd", Rd},     {L"rmdir", Rd}, {L"taskkill", Taskkill}};
   return builtins;
 }
 

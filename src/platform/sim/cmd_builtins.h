@@ -1,7 +1,7 @@
 #pragma once
 // The commands the machine's cmd.exe runs itself: attrib, copy, move, del (erase), rd
-// (rmdir) and echo, on the machine's files and their attributes, with the messages and the
-// refusals of Windows. Paths are single files or folders (no wildcards), quoted or not,
+// (rmdir) and echo, on the machine's files and their attributes, and taskkill on the
+// programs it runs, with the messages and the refusals of Windows. Paths are single files or folders (no wildcards), quoted or not,
 // full or relative to the current folder.
 
 #include <string>

@@ -145,7 +145,8 @@ class Interpreter {
 
   int RunProgram(const std::wstring& name, const std::wstring& commandLine, const CommandStreams& streams) {
     const ProgramTarget program = ResolveProgram(run_.machine, name, run_.folder);
-    StartRecord start{program.windowsPath, run_.folder, commandLine, std::nullopt, L"", run_.show, false, "", run_.id};
+    StartRecord start{program.windowsPath, run_.folder, commandLine, std::nullopt, L"", run_.show, false, "", run_.id,
+                      std::nullopt};
     switch (program.kind) {
       case ProgramTarget::Kind::NotFound:
         start.reason = program.reason;
@@ -175,6 +176,7 @@ class Interpreter {
                                      : Spawned{-1, "the working folder is on no drive of the machine any more"};
     start.started = child.pid > 0;
     start.reason = child.error;
+    if (start.started) start.pid = child.pid;
     const int id = LogStart(run_.machine, start);
     if (!start.started) {
       Complain(streams.err, program.windowsPath + L": " + platform::Utf8ToWide(child.error) + L"\r\n");

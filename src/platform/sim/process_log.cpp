@@ -2,6 +2,10 @@
 
 #include <json/json.h>
 
+#include <fstream>
+#include <memory>
+#include <set>
+
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/state_files.h"
@@ -16,6 +20,21 @@ std::string Utf8(const std::wstring& text) { return platform::WideToUtf8(text); 
 std::string OutputText(const std::string& bytes) {
   if (platform::WideToUtf8(platform::Utf8ToWide(bytes)) == bytes) return bytes;
   return platform::WideToUtf8(platform::CodePage936ToWide(bytes));
+}
+
+// Each line of a JSON-lines state file that holds an object.
+std::vector<Json::Value> ReadLines(const std::filesystem::path& file) {
+  std::vector<Json::Value> lines;
+  std::ifstream in(file);
+  Json::CharReaderBuilder builder;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  for (std::string text; std::getline(in, text);) {
+    Json::Value line;
+    if (reader->parse(text.data(), text.data() + text.size(), &line, nullptr) && line.isObject()) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
 }
 
 }  // namespace
@@ -34,6 +53,7 @@ int LogStart(const SimPlatform& machine, const StartRecord& start) {
   line["started"] = start.started;
   if (!start.started) line["reason"] = start.reason;
   if (start.parent) line["parent"] = *start.parent;
+  if (start.pid) line["pid"] = *start.pid;
   return AppendStateLine(machine.StateFile("processes.jsonl"), line, "id");
 }
 
@@ -44,6 +64,18 @@ void LogExit(const SimPlatform& machine, const ExitRecord& end) {
   if (end.out) line["stdout"] = OutputText(*end.out);
   if (end.err) line["stderr"] = OutputText(*end.err);
   AppendStateLine(machine.StateFile("process-exits.jsonl"), line);
+}
+
+std::vector<RunningProgram> RunningPrograms(const SimPlatform& machine) {
+  std::set<int> ended;
+  for (const Json::Value& end : ReadLines(machine.StateFile("process-exits.jsonl"))) ended.insert(end["id"].asInt());
+  std::vector<RunningProgram> running;
+  for (const Json::Value& start : ReadLines(machine.StateFile("processes.jsonl"))) {
+    const int id = start["id"].asInt();
+    if (!start["pid"].isInt() || ended.count(id) != 0) continue;
+    running.push_back({id, platform::Utf8ToWide(start["program"].asString()), start["pid"].asInt()});
+  }
+  return running;
 }
 
 }  // namespace sim

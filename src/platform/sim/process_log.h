@@ -23,6 +23,7 @@ struct StartRecord {
   bool started = false;
   std::string reason;         // why not, when not started
   std::optional<int> parent;  // the id of the cmd.exe run that started it
+  std::optional<int> pid;     // the host process of a Linux program that started
 };
 
 // Appends the start; returns its id.
@@ -37,5 +38,15 @@ struct ExitRecord {
 };
 
 void LogExit(const SimPlatform& machine, const ExitRecord& end);
+
+// A started Linux program without an end in the log yet.
+struct RunningProgram {
+  int id = 0;
+  std::wstring program;  // the Windows path it was started by
+  int pid = 0;
+};
+
+// From the log, in start order.
+std::vector<RunningProgram> RunningPrograms(const SimPlatform& machine);
 
 }  // namespace sim

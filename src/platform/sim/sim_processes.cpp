@@ -78,7 +78,7 @@ std::optional<platform::ProcessHandle> SimProcesses::ShellExecuteEx(const platfo
   const std::wstring folder =
       TrimFolder(request.directory ? *request.directory : FolderOf(machine_.config().programPath));
   StartRecord start{request.file, folder, request.parameters, std::nullopt, request.verb, request.show, false, "",
-                    std::nullopt};
+                    std::nullopt, std::nullopt};
   auto refuse = [&](const std::string& reason) -> std::optional<platform::ProcessHandle> {
     start.reason = reason;
     LogStart(machine_, start);
@@ -118,6 +118,7 @@ std::optional<platform::ProcessHandle> SimProcesses::ShellExecuteEx(const platfo
                                        ChildStreams{out->get(), err->get()});
     if (child.pid < 0) return refuse(child.error);
     start.started = true;
+    start.pid = child.pid;
     const int id = LogStart(machine_, start);
     run = [this, pid = child.pid, out, err, id] {
       const int status = WaitForProgram(pid);
