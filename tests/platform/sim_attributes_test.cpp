@@ -93,7 +93,9 @@ TEST(SimAttributes, CopyFileCarriesAttributesAndRefusesProtectedTargets) {
     }
     EXPECT_EQ(Files().CopyFile(L"D:\\Tarnvik\\PE\\grldr", L"C:\\grldr", c.failIfExists), c.copied);
     EXPECT_EQ(Files().ReadFile(L"C:\\grldr"), c.copied ? "new" : "old");
-    if (c.copied) EXPECT_EQ(Files().GetFileAttributes(L"C:\\grldr"), c.source);
+    if (c.copied) {
+      EXPECT_EQ(Files().GetFileAttributes(L"C:\\grldr"), c.source);
+    }
   }
   TempMachine m;
   EXPECT_FALSE(Files().CopyFile(L"D:\\none", L"C:\\grldr", false));

@@ -91,7 +91,9 @@ TEST(SimPower, RestartsWithoutThePrivilegeOrUnderFaultsAreRefused) {
     auto& power = platform::Current().power();
     auto token = power.OpenProcessToken(c.access);
     ASSERT_EQ(token.has_value(), c.tokenOpens);
-    if (token && c.privilege != nullptr) EXPECT_EQ(power.EnablePrivilege(*token, c.privilege), c.enabled);
+    if (token && c.privilege != nullptr) {
+      EXPECT_EQ(power.EnablePrivilege(*token, c.privilege), c.enabled);
+    }
     EXPECT_FALSE(power.ExitWindowsEx(kRestartFlags, 0));
     const auto restarts = ReadStateLines(m, "restarts.jsonl");
     ASSERT_EQ(restarts.size(), 1u);

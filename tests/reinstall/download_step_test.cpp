@@ -59,7 +59,9 @@ TEST(EnterDownloadStep, FetchesWhatIsMissingAndEnablesTheInstallOnceBothPartsAre
     ASSERT_TRUE(f.WaitReady());
     auto shown = f.page.Get();
     EXPECT_EQ(shown.ranges.front(), c.range);
-    if (!c.name.empty()) EXPECT_EQ(shown.names.front(), c.name);
+    if (!c.name.empty()) {
+      EXPECT_EQ(shown.names.front(), c.name);
+    }
     EXPECT_EQ(shown.percents.back(), 100.0f);
     EXPECT_TRUE(shown.installEnabled);
     EXPECT_EQ(entry->state, 3);

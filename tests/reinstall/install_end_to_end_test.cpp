@@ -626,7 +626,9 @@ TEST_F(InstallOnMachine, ARestartTheMachineDoesNotTakeShowsTheRestartNotice) {
     EXPECT_EQ(log.substr(log.size() - std::min(log.size(), std::strlen(c.logEnd))), c.logEnd) << log;
     const std::vector<Json::Value> restarts = State("restarts.jsonl");
     ASSERT_EQ(restarts.size(), c.requests);
-    if (c.requests) EXPECT_EQ(restarts[0]["accepted"], false) << restarts[0];
+    if (c.requests) {
+      EXPECT_EQ(restarts[0]["accepted"], false) << restarts[0];
+    }
   }
   // Without the version no start asks for elevation.
   for (const Json::Value& start : State("processes.jsonl")) EXPECT_EQ(start["verb"], "") << start;

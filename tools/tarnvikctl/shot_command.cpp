@@ -150,10 +150,10 @@ bool Save(DuiLib::WindowImplBase& window, const std::string& out) {
 
 std::vector<OsEntry> SampleEntries() {
   return {
-      {L"Windows 10 专业版 64位", L"2024-05-20", L"win10x64.gho", 4832716800LL, L"", 64, L"", 1, true},
-      {L"Windows 11 专业版 64位", L"2024-06-11", L"win11x64.iso", 5637144576LL, L"", 64, L"", 3, false},
-      {L"Windows 7 旗舰版 64位", L"2023-11-02", L"win7x64.gho", 3865470566LL, L"", 64, L"", 2, false},
-      {L"Windows 7 旗舰版 32位", L"2023-11-02", L"win7x86.gho", 3328599654LL, L"", 32, L"", 0, false},
+      {L"Windows 10 专业版 64位", L"2024-05-20", L"win10x64.gho", 4832716800LL, L"", 64, L"", 1, true, ""},
+      {L"Windows 11 专业版 64位", L"2024-06-11", L"win11x64.iso", 5637144576LL, L"", 64, L"", 3, false, ""},
+      {L"Windows 7 旗舰版 64位", L"2023-11-02", L"win7x64.gho", 3865470566LL, L"", 64, L"", 2, false, ""},
+      {L"Windows 7 旗舰版 32位", L"2023-11-02", L"win7x86.gho", 3328599654LL, L"", 32, L"", 0, false, ""},
   };
 }
 
