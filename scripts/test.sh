@@ -16,6 +16,7 @@ fi
 [ $# -eq 0 ] || { echo "test: takes no arguments, got '$*' (see --help)" >&2; exit 2; }
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 summary=()

@@ -17,9 +17,28 @@
 #include "reinstall/pe_presence.h"
 #include "reinstall/usb_removal_prompt.h"
 #include "stats/fixed_points.h"
+#include "usbmaker/boot_simulation.h"
 #include "usbmaker/disk_inventory.h"
 
-ReinstallController::ReinstallController() : backupDir(ChooseDefaultBackupDir()) {}
+ReinstallController::ReinstallController()
+    : backupDir(ChooseDefaultBackupDir()), usbMaker(osList, peEntry, UsbHooks()) {}
+
+UsbMakerHooks ReinstallController::UsbHooks() {
+  UsbMakerHooks hooks;
+  hooks.isPeComponentPresent = [this] { return IsPeComponentPresent(peEntry); };
+  hooks.onSelectedDiskGone = KillTools;
+  hooks.simulateBoot = SimulateBoot;
+  hooks.postPoint = [this](const UsbMakePoint& point) {
+    if (point.kind == UsbMakePoint::Kind::MakeOnly) {
+      postPoint(std::make_unique<FixedMakeUsbOnly>());
+      return;
+    }
+    std::vector<std::string> names;
+    for (const std::wstring& name : point.imageNames) names.push_back(WideToLocal(name));
+    postPoint(std::make_unique<FixedMakeUsbGho>(std::move(names)));
+  };
+  return hooks;
+}
 
 ReinstallController::~ReinstallController() {
   // The workers read the list and the entries: they go first.

@@ -20,6 +20,7 @@
 #include "reinstall/download_polling.h"
 #include "reinstall/install_notices.h"
 #include "reinstall/point_poster.h"
+#include "usbmaker/usb_maker_controller.h"
 
 class CBackupThread;
 class CDownloadThread;
@@ -137,6 +138,9 @@ class ReinstallController : private ICheckFindings {
   DownloadPolling downloadPolling;  // the download workers' timing; tests shorten it
   PointPoster postPoint = PostToReporter;  // tests keep the points
 
+  // The USB maker's state; the page is set by the main frame.
+  UsbMakerController usbMaker;
+
  private:
   // What the check worker finds, stored as it arrives.
   void BootModeFound(const std::wstring& text) override;
@@ -144,6 +148,9 @@ class ReinstallController : private ICheckFindings {
   void NetworkFound(bool ok) override;
   void CatalogueFound(CatalogueResult catalogue) override;
   void PeEntryReconciled(const PeEntry& pe) override;
+
+  // What the USB maker asks of its owner.
+  UsbMakerHooks UsbHooks();
 
   std::mutex installRuleLock_;
   // After a backup that did not copy every file the user reads what is missing: no
