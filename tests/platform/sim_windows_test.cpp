@@ -85,8 +85,9 @@ TEST_F(SimWindowsTest, TheIsoWriterWritesTheImageToTheDriveChosenInItsWindow) {
   ASSERT_EQ(children.size(), 7u);
   EXPECT_EQ(children[0].className, L"TComboBox");
   EXPECT_EQ(children[0].text, L"(E:) SanDisk Cruzer");
-  EXPECT_EQ(children[1].text, L"USB-HDD+");
-  EXPECT_EQ(children[2].text, L"无");
+  EXPECT_EQ(children[1].text, L"无");
+  EXPECT_EQ(children[2].text, L"USB-HDD+");
+  const WindowHandle hideList = children[1].handle, methodList = children[2].handle;
   EXPECT_EQ(children[3].className, L"TStaticText");
   EXPECT_EQ(children[3].text, L"0.0%");
   EXPECT_EQ(Windows().GetClassName(children[0].handle, 4), L"TCo");  // cut to the buffer
@@ -94,14 +95,14 @@ TEST_F(SimWindowsTest, TheIsoWriterWritesTheImageToTheDriveChosenInItsWindow) {
   EXPECT_NE(Windows().GetWindowStyle(stop) & platform::kWsDisabled, 0u);
 
   // The combo-box messages: the method list takes index 4, the hide list a new item.
-  EXPECT_EQ(Windows().SendMessage(children[1].handle, platform::kCbGetCount, 0, 0), 6);
-  EXPECT_EQ(Windows().SendMessage(children[1].handle, platform::kCbSetCurSel, 4, 0), 4);
-  EXPECT_EQ(Windows().SendMessage(children[1].handle, platform::kCbSetCurSel, 9, 0), platform::kCbErr);
-  EXPECT_EQ(Windows().SendMessage(children[1].handle, platform::kCbSetCurSel, 4, 0), 4);
-  const intptr_t added = Windows().SendMessage(children[2].handle, platform::kCbAddString, 0, std::wstring(L"深度隐藏"));
+  EXPECT_EQ(Windows().SendMessage(methodList, platform::kCbGetCount, 0, 0), 6);
+  EXPECT_EQ(Windows().SendMessage(methodList, platform::kCbSetCurSel, 4, 0), 4);
+  EXPECT_EQ(Windows().SendMessage(methodList, platform::kCbSetCurSel, 9, 0), platform::kCbErr);
+  EXPECT_EQ(Windows().SendMessage(methodList, platform::kCbSetCurSel, 4, 0), 4);
+  const intptr_t added = Windows().SendMessage(hideList, platform::kCbAddString, 0, std::wstring(L"深度隐藏"));
   EXPECT_EQ(added, 3);
-  Windows().SendMessage(children[2].handle, platform::kCbSetCurSel, static_cast<uintptr_t>(added), 0);
-  EXPECT_EQ(Windows().GetComboItemText(children[2].handle, 3), L"深度隐藏");
+  Windows().SendMessage(hideList, platform::kCbSetCurSel, static_cast<uintptr_t>(added), 0);
+  EXPECT_EQ(Windows().GetComboItemText(hideList, 3), L"深度隐藏");
   EXPECT_EQ(Windows().SendMessage(children[0].handle, platform::kCbFindString, 200, std::wstring(L"(e:")), 0);
   EXPECT_EQ(Windows().SendMessage(children[0].handle, platform::kCbFindString, 200, std::wstring(L"(F:")),
             platform::kCbErr);

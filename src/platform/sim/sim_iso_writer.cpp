@@ -3,11 +3,11 @@
 //   -ini IMAGE -writeusb         opens the disk-image writing window for IMAGE
 // The window, class "TfrmUSBWrite" titled "写入硬盘映像", holds in this order: the drive
 // list (a TComboBox of "(X:) NAME" for each lettered volume of a USB disk, the first one
-// selected), the write-method list (a TComboBox of six methods, "USB-HDD+" selected),
-// the hide list (a TComboBox, "无" selected), the progress (a TStaticText "0.0%"), and
+// selected), the hide list (a TComboBox, "无" selected), the write-method list (a
+// TComboBox of six methods, "USB-HDD+" selected), the progress (a TStaticText "0.0%"), and
 // the buttons "写入", "终止" (disabled while no write runs) and "返回". "写入" asks in a
-// "#32770" box titled "提示" (a Static text and the buttons "是(&Y)", "否(&N)"); "是"
-// writes the image to the selected drive in ten steps, the progress going up to
+// "#32770" box titled "提示" (a Static text and the buttons "是(&Y)", "否(&N)"); "是",
+// with a drive selected, enables "终止" and writes the image to the selected drive in ten steps, the progress going up to
 // "100.0%", then disables "终止" again and records the write in state/isowriter.jsonl.
 // The application ends when its window is closed.
 
@@ -69,7 +69,12 @@ int OpenWriter(const ApplicationRun& run, const std::wstring& image) {
     if (m.window == w.writeButton && !w.writing && w.question == 0) {
       w.question = windows.Create(0, L"#32770", L"提示", [&windows, &w](const WindowMessage& q) -> std::optional<intptr_t> {
         if (q.message != platform::kBmClick && q.message != platform::kWmClose) return std::nullopt;
-        if (q.message == platform::kBmClick && q.window == w.yesButton) w.startAsked = true;
+        // The write starts with the answer: "终止" can be pressed from now on.
+        if (q.message == platform::kBmClick && q.window == w.yesButton && windows.Selection(w.driveList) >= 0) {
+          w.writing = true;
+          windows.SetStyle(w.stopButton, 0);
+          w.startAsked = true;
+        }
         windows.Destroy(w.question.exchange(0));
         return 0;
       });
@@ -86,10 +91,10 @@ int OpenWriter(const ApplicationRun& run, const std::wstring& image) {
   w.driveList = windows.Create(w.window, L"TComboBox", L"");
   const std::vector<std::wstring> drives = DriveItems(run.machine.config());
   windows.SetItems(w.driveList, drives, drives.empty() ? -1 : 0);
-  w.methodList = windows.Create(w.window, L"TComboBox", L"");
-  windows.SetItems(w.methodList, {L"USB-HDD", L"USB-ZIP", L"USB-HDD+", L"USB-ZIP+", L"USB-HDD+ v2", L"USB-ZIP+ v2"}, 2);
   w.hideList = windows.Create(w.window, L"TComboBox", L"");
   windows.SetItems(w.hideList, {L"无", L"隐藏", L"高端隐藏"}, 0);
+  w.methodList = windows.Create(w.window, L"TComboBox", L"");
+  windows.SetItems(w.methodList, {L"USB-HDD", L"USB-ZIP", L"USB-HDD+", L"USB-ZIP+", L"USB-HDD+ v2", L"USB-ZIP+ v2"}, 2);
   w.progress = windows.Create(w.window, L"TStaticText", L"0.0%");
   w.writeButton = windows.Create(w.window, L"TButton", L"写入");
   w.stopButton = windows.Create(w.window, L"TButton", L"终止");
@@ -100,10 +105,7 @@ int OpenWriter(const ApplicationRun& run, const std::wstring& image) {
   while (windows.WaitUntil([&] { return w.startAsked || !open(); }), open()) {
     w.startAsked = false;
     const intptr_t drive = windows.Selection(w.driveList);
-    if (drive < 0) continue;  // nothing to write to: the writer stays as it was
     const std::wstring driveItem = *windows.GetComboItemText(w.driveList, static_cast<size_t>(drive));
-    w.writing = true;
-    windows.SetStyle(w.stopButton, 0);
     int step = 0;
     while (step < kWriteSteps && !windows.WaitUntil([&] { return w.stopAsked || !open(); }, kWriteStep)) {
       ++step;

@@ -1,0 +1,3 @@
+#include "usbmaker/tool_abort.h"
+
+std::atomic<bool> toolAbort{false};
