@@ -21,6 +21,7 @@ class ForwardingPlatform : public Platform {
   MessageBoxes& messageBoxes() override { return inner_.messageBoxes(); }
   Processes& processes() override { return inner_.processes(); }
   Power& power() override { return inner_.power(); }
+  Windows& windows() override { return inner_.windows(); }
 
  protected:
   Platform& inner() { return inner_; }

@@ -371,6 +371,7 @@ class System {
 // ShowWindow commands.
 inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShow = 5;
 inline constexpr int kSwShowDefault = 10;
 
 // What ShellExecuteExW is asked to start.
@@ -398,6 +399,62 @@ class Processes {
   virtual std::optional<ProcessHandle> ShellExecuteEx(const ShellExecuteRequest& request) = 0;
   // WaitForSingleObject without time limit: returns when the process has ended.
   virtual void WaitForExit(const ProcessHandle& process) = 0;
+};
+
+// A window of any process: the HWND value, 0 for none.
+using WindowHandle = uintptr_t;
+
+// Window messages and their values, as the Windows headers number them.
+inline constexpr uint32_t kWmSetFocus = 0x0007;
+inline constexpr uint32_t kWmClose = 0x0010;
+inline constexpr uint32_t kWmKeyDown = 0x0100;
+inline constexpr uint32_t kWmKeyUp = 0x0101;
+inline constexpr uint32_t kBmClick = 0x00F5;
+inline constexpr uint32_t kCbAddString = 0x0143;
+inline constexpr uint32_t kCbGetCount = 0x0146;
+inline constexpr uint32_t kCbGetCurSel = 0x0147;
+inline constexpr uint32_t kCbFindString = 0x014C;
+inline constexpr uint32_t kCbSetCurSel = 0x014E;
+inline constexpr intptr_t kCbErr = -1;
+inline constexpr uintptr_t kVkUp = 0x26;
+inline constexpr uintptr_t kVkDown = 0x28;
+// The window style bit of a window that takes no input.
+inline constexpr uint32_t kWsDisabled = 0x08000000;
+
+// Window automation of the external tools that are driven through their windows: finding
+// their windows and controls, reading them and sending them messages as a user's input
+// would. The tools' windows belong to other processes; a sent message waits until the
+// tool has handled it.
+class Windows {
+ public:
+  virtual ~Windows() = default;
+  // FindWindowW: the top-level window of this class and title (both exact), 0 when none.
+  virtual WindowHandle FindWindow(const std::wstring& className, const std::wstring& title) = 0;
+  // EnumChildWindows: `visit` is called for each child and grandchild of the window in
+  // order (z-order, parents before their children) until it returns false.
+  virtual void EnumChildWindows(WindowHandle parent, const std::function<bool(WindowHandle)>& visit) = 0;
+  // GetClassNameW into a buffer of `bufferChars` (the terminating zero included): the
+  // class name cut to fit; empty for no window.
+  virtual std::wstring GetClassName(WindowHandle window, size_t bufferChars) = 0;
+  // WM_GETTEXT into a buffer of `bufferChars`: the window's text cut to fit (for a combo
+  // box the text of its edit field, the selected item).
+  virtual std::wstring GetWindowText(WindowHandle window, size_t bufferChars) = 0;
+  // CB_GETLBTEXT: the text of item `index` of a combo box; nothing for no such item.
+  virtual std::optional<std::wstring> GetComboItemText(WindowHandle window, size_t index) = 0;
+  // SendMessageW of a message with number parameters (kWmClose, kBmClick, kCbSetCurSel,
+  // kCbGetCount, kCbGetCurSel, kWmKeyDown ...): the window procedure's result; 0 for no
+  // window.
+  virtual intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+  // SendMessageW of a message whose lParam is a string (kCbFindString, kCbAddString).
+  virtual intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, const std::wstring& text) = 0;
+  // PostMessageW: the message is queued for the window and handled later; false for no
+  // window.
+  virtual bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+  // ShowWindow with kSwHide, kSwShow ...: whether the window was visible before.
+  virtual bool ShowWindow(WindowHandle window, int command) = 0;
+  // GetWindowLongW(GWL_STYLE): the window's style bits (kWsDisabled ...); 0 for no window.
+  virtual uint32_t GetWindowStyle(WindowHandle window) = 0;
+  virtual bool IsWindow(WindowHandle window) = 0;
 };
 
 // OpenProcessToken access rights and ExitWindowsEx flags.
@@ -481,6 +538,7 @@ class Platform {
   virtual MessageBoxes& messageBoxes() = 0;
   virtual Processes& processes() = 0;
   virtual Power& power() = 0;
+  virtual Windows& windows() = 0;
 };
 
 // The process-wide platform. Installed once at start-up; using it before then is a

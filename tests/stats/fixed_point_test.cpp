@@ -58,6 +58,7 @@ class LoggedMachine : public platform::Platform {
   platform::MessageBoxes& messageBoxes() override { return machine_.machine().messageBoxes(); }
   platform::Processes& processes() override { return machine_.machine().processes(); }
   platform::Power& power() override { return machine_.machine().power(); }
+  platform::Windows& windows() override { return machine_.machine().windows(); }
 
  private:
   struct RecordingConsole : platform::Console {

@@ -33,7 +33,8 @@ class RecordingConsolePlatform::Empty : public platform::Files,
                                         public platform::Modules,
                                         public platform::MessageBoxes,
                                         public platform::Processes,
-                                        public platform::Power {
+                                        public platform::Power,
+                                        public platform::Windows {
  public:
   bool DirectoryExists(const std::wstring&) override { return false; }
   bool CreateDirectory(const std::wstring&) override { return false; }
@@ -150,6 +151,18 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   std::optional<platform::TokenHandle> OpenProcessToken(uint32_t) override { return std::nullopt; }
   bool EnablePrivilege(const platform::TokenHandle&, const std::wstring&) override { return false; }
   bool ExitWindowsEx(uint32_t, uint32_t) override { return false; }
+
+  platform::WindowHandle FindWindow(const std::wstring&, const std::wstring&) override { return 0; }
+  void EnumChildWindows(platform::WindowHandle, const std::function<bool(platform::WindowHandle)>&) override {}
+  std::wstring GetClassName(platform::WindowHandle, size_t) override { return {}; }
+  std::wstring GetWindowText(platform::WindowHandle, size_t) override { return {}; }
+  std::optional<std::wstring> GetComboItemText(platform::WindowHandle, size_t) override { return std::nullopt; }
+  intptr_t SendMessage(platform::WindowHandle, uint32_t, uintptr_t, intptr_t) override { return 0; }
+  intptr_t SendMessage(platform::WindowHandle, uint32_t, uintptr_t, const std::wstring&) override { return 0; }
+  bool PostMessage(platform::WindowHandle, uint32_t, uintptr_t, intptr_t) override { return false; }
+  bool ShowWindow(platform::WindowHandle, int) override { return false; }
+  uint32_t GetWindowStyle(platform::WindowHandle) override { return 0; }
+  bool IsWindow(platform::WindowHandle) override { return false; }
 };
 
 RecordingConsolePlatform::RecordingConsolePlatform()
@@ -170,6 +183,7 @@ platform::Modules& RecordingConsolePlatform::modules() { return *empty_; }
 platform::MessageBoxes& RecordingConsolePlatform::messageBoxes() { return *empty_; }
 platform::Processes& RecordingConsolePlatform::processes() { return *empty_; }
 platform::Power& RecordingConsolePlatform::power() { return *empty_; }
+platform::Windows& RecordingConsolePlatform::windows() { return *empty_; }
 
 }  // namespace testing_support
 
@@ -365,5 +379,6 @@ platform::Modules& RecordingPlatform::modules() { return inner_.modules(); }
 platform::MessageBoxes& RecordingPlatform::messageBoxes() { return inner_.messageBoxes(); }
 platform::Processes& RecordingPlatform::processes() { return *processes_; }
 platform::Power& RecordingPlatform::power() { return *power_; }
+platform::Windows& RecordingPlatform::windows() { return inner_.windows(); }
 
 }  // namespace testing_support

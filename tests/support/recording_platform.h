@@ -34,6 +34,7 @@ class RecordingConsolePlatform : public platform::Platform {
   platform::MessageBoxes& messageBoxes() override;
   platform::Processes& processes() override;
   platform::Power& power() override;
+  platform::Windows& windows() override;
 
  private:
   class RecordingConsole;
@@ -101,6 +102,7 @@ class RecordingPlatform : public platform::Platform {
   platform::MessageBoxes& messageBoxes() override;
   platform::Processes& processes() override;
   platform::Power& power() override;
+  platform::Windows& windows() override;
 
  private:
   class RecordingSystem;

@@ -63,6 +63,13 @@ if ! in_profile "$simu_folder" qemu.exe; then
   fi
 fi
 
+# The tools driven through their windows are simulated inside the program's process: their
+# files only say which simulated application they stand for.
+for pair in iso-writer:iso.dll bootice:bootice.exe; do
+  in_profile "$tool_folder" "${pair#*:}" ||
+    printf 'tarnvik window application: %s\n' "${pair%%:*}" >"$tool_folder/${pair#*:}"
+done
+
 # Stand-ins of the boot files the program ships: small texts that say what they stand for.
 pe_folder="$machine/drives/$drive$folder/PE"
 mkdir -p "$pe_folder"

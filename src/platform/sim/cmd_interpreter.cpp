@@ -14,6 +14,7 @@
 #include "platform/sim/process_log.h"
 #include "platform/sim/program_start.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_window_applications.h"
 #include "platform/sim/unique_fd.h"
 #include "platform/sim/windows_paths.h"
 
@@ -163,6 +164,15 @@ class Interpreter {
         start.started = true;
         const int id = LogStart(run_.machine, start);
         const int status = RunCmd(CmdRun{run_.machine, run_.folder, streams.out, streams.err, id, run_.show}, commandLine);
+        LogExit(run_.machine, ExitRecord{id, status, std::nullopt, std::nullopt});
+        return status;
+      }
+      case ProgramTarget::Kind::WindowApplication: {
+        start.started = true;
+        start.arguments = SplitCommandLine(commandLine);
+        const int id = LogStart(run_.machine, start);
+        const int status = RunWindowApplication(
+            program.application, ApplicationRun{run_.machine, run_.folder, commandLine, streams.out});
         LogExit(run_.machine, ExitRecord{id, status, std::nullopt, std::nullopt});
         return status;
       }

@@ -283,6 +283,24 @@ void ParseFaults(const Reader& r, const Json::Value& v, MachineConfig& m) {
     auto& target = std::string(name) == "unreadableFiles" ? m.faults.unreadableFiles : m.faults.unwritableFiles;
     for (unsigned i = 0; i < o->size(); ++i) target.push_back(r.WideString((*o)[i], Reader::Index(field, i)));
   }
+  if (auto* o = r.Optional(v, "isoWriterUnlistedLetters")) {
+    r.Array(*o, "faults.isoWriterUnlistedLetters");
+    for (unsigned i = 0; i < o->size(); ++i) {
+      const std::string field = Reader::Index("faults.isoWriterUnlistedLetters", i);
+      const std::wstring letter = r.WideString((*o)[i], field);
+      if (letter.size() != 1 || !std::iswalpha(static_cast<wint_t>(letter[0]))) r.Fail(field, "must be one letter");
+      m.faults.isoWriterUnlistedLetters.insert(static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter[0]))));
+    }
+  }
+  if (auto* o = r.Optional(v, "booticeUnlistedDisks")) {
+    r.Array(*o, "faults.booticeUnlistedDisks");
+    for (unsigned i = 0; i < o->size(); ++i) {
+      const std::string field = Reader::Index("faults.booticeUnlistedDisks", i);
+      if (!(*o)[i].isUInt()) r.Fail(field, "must be a disk number");
+      m.faults.booticeUnlistedDisks.insert((*o)[i].asUInt());
+    }
+  }
+  if (auto* o = r.Optional(v, "booticeNoEditor")) m.faults.booticeNoEditor = r.Bool(*o, "faults.booticeNoEditor");
   if (auto* o = r.Optional(v, "controls")) {
     r.Object(*o, "faults.controls");
     for (const std::string& control : o->getMemberNames()) {

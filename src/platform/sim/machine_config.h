@@ -87,6 +87,11 @@ struct Faults {
   // program), and of files that cannot be created or written (access denied).
   std::vector<std::wstring> unreadableFiles;
   std::vector<std::wstring> unwritableFiles;
+  // The simulated window tools: drive letters the ISO writer's drive list leaves out,
+  // disks the boot store editor's disk list leaves out, and an editor that never opens.
+  std::set<wchar_t> isoWriterUnlistedLetters;
+  std::set<uint32_t> booticeUnlistedDisks;
+  bool booticeNoEditor = false;
 };
 
 struct MachineConfig {

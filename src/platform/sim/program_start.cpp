@@ -13,6 +13,7 @@
 #include "platform/codepage.h"
 #include "platform/sim/machine_config.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_window_applications.h"
 #include "platform/sim/windows_paths.h"
 
 extern char** environ;
@@ -45,6 +46,11 @@ void Classify(ProgramTarget& target) {
   in.read(head, sizeof head - 1);
   const std::string start(head, static_cast<size_t>(in.gcount()));
   std::error_code ec;
+  if (std::optional<std::string> application = WindowApplicationOf(start)) {
+    target.kind = ProgramTarget::Kind::WindowApplication;
+    target.application = *application;
+    return;
+  }
   if (start.compare(0, 4, "\x7f" "ELF") == 0) {
     // The host executable bit does not matter on the machine: an ELF file runs anyway.
     fs::permissions(target.hostPath, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,

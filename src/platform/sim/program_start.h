@@ -18,6 +18,7 @@ struct ProgramTarget {
     Interpreter,  // <system directory>\cmd.exe: the machine's own command interpreter
     Linux,        // an ELF file or a "#!" script
     NotAProgram,  // a file that does not run on this machine
+    WindowApplication,  // the stand-in of a simulated window application
   };
   Kind kind = Kind::NotFound;
   std::wstring windowsPath;  // the program found; the name as given when none was
@@ -26,6 +27,7 @@ struct ProgramTarget {
   // for an ELF file, which runs itself.
   std::vector<std::string> runWith;
   std::string reason;  // NotFound, NotAProgram: why
+  std::string application;  // WindowApplication: which (sim_window_applications.h)
 };
 
 // A name with a drive or a folder is taken as it is (a relative one below the working

@@ -81,9 +81,15 @@ SimPlatform::SimPlatform(fs::path folder)
   messageBoxes_ = std::make_unique<SimMessageBoxes>(*this);
   processes_ = std::make_unique<SimProcesses>(*this);
   power_ = std::make_unique<SimPower>(*this);
+  windows_ = std::make_unique<SimWindows>();
 }
 
-SimPlatform::~SimPlatform() = default;
+// The window applications still running end with their windows, so that the runs the
+// processes wait for end before the machine goes.
+SimPlatform::~SimPlatform() {
+  windows_->CloseAll();
+  processes_.reset();
+}
 
 std::optional<fs::path> SimPlatform::MapPath(const std::wstring& windowsPath) const {
   if (windowsPath.size() < 2 || windowsPath[1] != L':' || !std::iswalpha(static_cast<wint_t>(windowsPath[0])) ||
@@ -164,6 +170,7 @@ platform::Modules& SimPlatform::modules() { return *modules_; }
 platform::MessageBoxes& SimPlatform::messageBoxes() { return *messageBoxes_; }
 platform::Processes& SimPlatform::processes() { return *processes_; }
 platform::Power& SimPlatform::power() { return *power_; }
+platform::Windows& SimPlatform::windows() { return *windows_; }
 
 std::unique_ptr<SimPlatform> OpenMachineFromEnvironment() {
   const char* folder = std::getenv("TARNVIK_MACHINE");

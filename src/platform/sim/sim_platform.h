@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/sim/machine_config.h"
+#include "platform/sim/sim_windows.h"
 
 namespace sim {
 
@@ -46,6 +47,10 @@ class SimPlatform : public platform::Platform {
   platform::MessageBoxes& messageBoxes() override;
   platform::Processes& processes() override;
   platform::Power& power() override;
+  platform::Windows& windows() override;
+  // The windows of the simulated window applications, with what the applications need
+  // beyond the automation.
+  SimWindows& simWindows() { return *windows_; }
 
  private:
   std::filesystem::path folder_;
@@ -61,6 +66,7 @@ class SimPlatform : public platform::Platform {
   std::unique_ptr<platform::MessageBoxes> messageBoxes_;
   std::unique_ptr<platform::Processes> processes_;
   std::unique_ptr<platform::Power> power_;
+  std::unique_ptr<SimWindows> windows_;
 };
 
 // The machine named by the environment variable TARNVIK_MACHINE; throws MachineError

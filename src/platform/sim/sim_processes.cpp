@@ -13,6 +13,7 @@
 #include "platform/sim/process_log.h"
 #include "platform/sim/program_start.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/sim_window_applications.h"
 #include "platform/sim/unique_fd.h"
 #include "platform/sim/windows_paths.h"
 
@@ -109,6 +110,16 @@ std::optional<platform::ProcessHandle> SimProcesses::ShellExecuteEx(const platfo
     const CmdRun cmd{machine_, folder, out->get(), err->get(), id, request.show};
     run = [this, cmd, parameters = request.parameters, out, err, id] {
       const int status = RunCmd(cmd, parameters);
+      LogExit(machine_, ExitRecord{id, status, ReadCapture(*out), ReadCapture(*err)});
+      return status;
+    };
+  } else if (program.kind == ProgramTarget::Kind::WindowApplication) {
+    start.started = true;
+    start.arguments = SplitCommandLine(request.parameters);
+    const int id = LogStart(machine_, start);
+    run = [this, app = ApplicationRun{machine_, folder, request.parameters, out->get()}, name = program.application,
+           out, err, id] {
+      const int status = RunWindowApplication(name, app);
       LogExit(machine_, ExitRecord{id, status, ReadCapture(*out), ReadCapture(*err)});
       return status;
     };
