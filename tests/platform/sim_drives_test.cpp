@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "support/temp_machine.h"
+#include "support/usb_machine.h"
 
 namespace {
 
@@ -144,17 +145,9 @@ TEST(SimDrives, MountedCdDrivesCountAsDrives) {
 namespace {
 
 TEST(SimDrives, ADetachedDiskLeavesWithItsLettersForEveryLaterProcessToo) {
-  Json::Value machine = MinimalMachine();
-  Json::Value stick;
-  stick["number"] = 2;
-  stick["bus"] = "usb";
-  stick["sizeBytes"] = Json::Int64(8) << 30;
-  stick["style"] = "mbr";
-  stick["removableMedia"] = true;
-  stick["partitions"][0]["number"] = 1;
-  stick["partitions"][0]["sizeBytes"] = Json::Int64(7) << 30;
-  stick["partitions"][0]["letter"] = "E";
-  machine["disks"].append(stick);
+  using testing_support::kGiB;
+  const Json::Value machine =
+      testing_support::MachineWith({testing_support::UsbDisk(2, "Stick", {{"E", 7 * kGiB, 7 * kGiB}})});
   TempMachine m(machine);
   m.WriteFile(L"E:\\photo.jpg", "jpeg");
   ASSERT_TRUE(Files().FileExists(L"E:\\photo.jpg"));

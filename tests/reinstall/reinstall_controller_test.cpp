@@ -17,6 +17,7 @@
 #include "support/download_machine.h"
 #include "support/local_http_server.h"
 #include "support/service_base_override.h"
+#include "support/usb_machine.h"
 
 namespace {
 
@@ -24,28 +25,13 @@ using reinstall_testing::RecordingChoicePage;
 using reinstall_testing::ScriptedUsbPrompt;
 using testing_support::DownloadMachine;
 
-constexpr int64_t kGiB = int64_t{1} << 30;
+using testing_support::kGiB;
 
 // The program's drive D: with `freeBytes` free; `usbStick` adds an attached USB stick.
 Json::Value MachineWith(int64_t freeBytes, bool usbStick = false) {
   Json::Value m = testing_support::MinimalMachine();
   m["disks"][1]["partitions"][0]["freeBytes"] = Json::Int64(freeBytes);
-  if (usbStick) {
-    Json::Value stick;
-    stick["number"] = 2;
-    stick["bus"] = "usb";
-    stick["sizeBytes"] = Json::Int64(16) * kGiB;
-    stick["style"] = "mbr";
-    stick["removableMedia"] = true;
-    stick["friendlyName"] = "Generic Flash Disk";
-    Json::Value volume;
-    volume["number"] = 1;
-    volume["sizeBytes"] = Json::Int64(16) * kGiB - (1 << 20);
-    volume["letter"] = "F";
-    volume["fileSystem"] = "FAT32";
-    stick["partitions"].append(volume);
-    m["disks"].append(stick);
-  }
+  if (usbStick) m["disks"].append(testing_support::UsbDisk(2, "Generic Flash Disk", {{"F", 16 * kGiB, 16 * kGiB}}));
   return m;
 }
 

@@ -1,28 +1,17 @@
 #include "support/usb_stick_machine.h"
 
+#include "support/usb_machine.h"
+
 namespace testing_support {
 
 Json::Value MachineWithUsbStick() {
-  Json::Value m = MinimalMachine();
-  Json::Value stick;
-  stick["number"] = 2;
-  stick["bus"] = "usb";
-  stick["removableMedia"] = true;
+  Json::Value stick = UsbDisk(2, "SanDisk Cruzer", {{"E", 7 * kGiB, 7 * kGiB}});
+  Json::Value second;
+  second["number"] = 2;
+  second["sizeBytes"] = Json::Int64(512) << 20;
+  stick["partitions"].append(second);
   stick["sizeBytes"] = Json::Int64(8) << 30;
-  stick["style"] = "mbr";
-  stick["friendlyName"] = "SanDisk Cruzer";
-  Json::Value data;
-  data["number"] = 1;
-  data["sizeBytes"] = Json::Int64(7) << 30;
-  data["letter"] = "E";
-  data["fileSystem"] = "FAT32";
-  Json::Value efi;
-  efi["number"] = 2;
-  efi["sizeBytes"] = Json::Int64(512) << 20;
-  stick["partitions"].append(data);
-  stick["partitions"].append(efi);
-  m["disks"].append(stick);
-  return m;
+  return MachineWith({stick});
 }
 
 void PutWindowTools(TempMachine& machine) {

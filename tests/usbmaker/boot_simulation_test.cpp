@@ -15,6 +15,7 @@
 #include "app/run_hidden.h"
 #include "support/state_records.h"
 #include "support/temp_machine.h"
+#include "support/usb_machine.h"
 
 namespace {
 
@@ -23,19 +24,9 @@ using testing_support::TempMachine;
 
 // The minimal machine on Windows 10 with a 16 GB stick as disk 2 (F:).
 Json::Value MachineWithStick() {
-  Json::Value m = testing_support::MinimalMachine();
+  using testing_support::kGiB;
+  Json::Value m = testing_support::MachineWith({testing_support::UsbDisk(2, "Stick", {{"F", 16 * kGiB, 16 * kGiB}})});
   m["windows"]["version"] = "10.0.19045";
-  Json::Value stick;
-  stick["number"] = 2;
-  stick["bus"] = "usb";
-  stick["sizeBytes"] = Json::Int64(16) << 30;
-  stick["style"] = "mbr";
-  stick["removableMedia"] = true;
-  stick["partitions"][0]["number"] = 1;
-  stick["partitions"][0]["sizeBytes"] = (Json::Int64(16) << 30) - (1 << 20);
-  stick["partitions"][0]["letter"] = "F";
-  stick["partitions"][0]["fileSystem"] = "FAT32";
-  m["disks"].append(stick);
   return m;
 }
 
