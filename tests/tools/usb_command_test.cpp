@@ -1,4 +1,5 @@
-// tarnvikctl usb: the maker's disk list of a machine, and its input checks, run as a process.
+// tarnvikctl usb: the maker's disk list of a machine, the emulator test, and the input
+// checks, run as a process.
 
 #include <gtest/gtest.h>
 
@@ -62,8 +63,11 @@ TEST(UsbCommand, EveryWrongInputIsNamed) {
   };
   const Case cases[] = {
       {{"list"}, "--machine DIR is required"},
-      {{"--machine", dir}, "an action is required: list"},
+      {{"--machine", dir}, "an action is required: list or simulate"},
       {{"--machine", dir, "make"}, "unknown action 'make'"},
+      {{"--machine", dir, "simulate"}, "simulate needs the drive LETTER"},
+      {{"--machine", dir, "simulate", "E:\\"}, "a drive letter such as E or E: is expected, not 'E:\\'"},
+      {{"--machine", dir, "simulate", "E", "F"}, "unexpected argument 'F'"},
       {{"--machine", dir, "list", "E"}, "unexpected argument 'E'"},
       {{"--machine", dir, "list", "--all"}, "unknown option '--all'"},
       {{"--machine"}, "--machine needs a value"},
@@ -82,8 +86,23 @@ TEST(UsbCommand, EveryWrongInputIsNamed) {
 TEST(UsbCommand, HelpShowsOnlyWhatTheCommandDoes) {
   auto outcome = RunTarnvikctl({"usb", "--help"});
   EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_TRUE(Has(outcome.out, "usage: tarnvikctl usb --machine DIR list")) << outcome.out;
-  for (const char* later : {" make ", "restore", "ntfs", "simulate", "|"}) EXPECT_FALSE(Has(outcome.out, later)) << later;
+  EXPECT_TRUE(Has(outcome.out, "usage: tarnvikctl usb --machine DIR list|simulate [LETTER]")) << outcome.out;
+  for (const char* later : {" make ", "restore", "ntfs"}) EXPECT_FALSE(Has(outcome.out, later)) << later;
+}
+
+TEST(UsbCommand, SimulateBootsTheWholeDiskOfTheLetterAndWaitsForTheEmulator) {
+  Json::Value m = testing_support::MachineWith({UsbDisk(3, "SanDisk Ultra", {{"E", 8 * kGiB, 7 * kGiB}})});
+  TempMachine machine(m, testing_support::MachineLayout::MadeByScript);
+  auto outcome = RunTarnvikctl({"usb", "--machine", machine.folder().string(), "simulate", "e:"});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+  EXPECT_EQ(outcome.out,
+            "started: D:\\Tarnvik\\simu\\qemu.exe -L . -m 512 -boot c -hda //./PhysicalDrive3 -std-vga -snapshot\n"
+            "emulator: booting disk 3 (snapshot)\n"
+            "the emulator booted E:'s disk in snapshot mode: nothing was written to it\n");
+
+  auto notUsb = RunTarnvikctl({"usb", "--machine", machine.folder().string(), "simulate", "C"});
+  EXPECT_EQ(notUsb.exitCode, 1);
+  EXPECT_EQ(notUsb.out, "failed: C: is no volume of a USB disk of this machine: nothing was started\n");
 }
 
 }  // namespace

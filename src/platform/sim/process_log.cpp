@@ -73,9 +73,21 @@ std::vector<RunningProgram> RunningPrograms(const SimPlatform& machine) {
   for (const Json::Value& start : ReadLines(machine.StateFile("processes.jsonl"))) {
     const int id = start["id"].asInt();
     if (!start["pid"].isInt() || ended.count(id) != 0) continue;
-    running.push_back({id, platform::Utf8ToWide(start["program"].asString()), start["pid"].asInt()});
+    running.push_back({id, platform::Utf8ToWide(start["program"].asString()),
+                       platform::Utf8ToWide(start["commandLine"].asString()), start["pid"].asInt()});
   }
   return running;
+}
+
+std::optional<ExitRecord> ExitOf(const SimPlatform& machine, int id) {
+  for (const Json::Value& end : ReadLines(machine.StateFile("process-exits.jsonl"))) {
+    if (end["id"].asInt() != id) continue;
+    ExitRecord record{id, end["status"].asInt(), std::nullopt, std::nullopt};
+    if (end.isMember("stdout")) record.out = end["stdout"].asString();
+    if (end.isMember("stderr")) record.err = end["stderr"].asString();
+    return record;
+  }
+  return std::nullopt;
 }
 
 }  // namespace sim

@@ -43,10 +43,14 @@ void LogExit(const SimPlatform& machine, const ExitRecord& end);
 struct RunningProgram {
   int id = 0;
   std::wstring program;  // the Windows path it was started by
+  std::wstring commandLine;
   int pid = 0;
 };
 
 // From the log, in start order.
 std::vector<RunningProgram> RunningPrograms(const SimPlatform& machine);
+
+// The end of the start `id`, once it has ended.
+std::optional<ExitRecord> ExitOf(const SimPlatform& machine, int id);
 
 }  // namespace sim
