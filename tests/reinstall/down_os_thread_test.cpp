@@ -55,7 +55,7 @@ TEST(DownOSThread, WatchesTheReinstallsTaskWithoutASecondOneAndLeavesItRunning) 
   OsEntry* entry = f.AddImage("win10.gho", image);
   f.controller->selectedOs = entry;
   ASSERT_TRUE(f.controller->EnterDownloadStep());
-  ASSERT_TRUE(WaitFor([&] { return entry->state == 2 && f.server.BytesSent() > 0; }));
+  ASSERT_TRUE(WaitFor([&] { return f.StateOf(*entry) == 2 && f.server.BytesSent() > 0; }));
   std::shared_ptr<CThunder> engine = CThunder::Instance();
 
   // Closed while the reinstall fetches: its task is neither parked nor stopped.

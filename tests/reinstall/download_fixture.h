@@ -181,6 +181,15 @@ class DownloadFixture {
     entry.state = 3;
     machine.WriteFile(entry.localPath, bytes);
   }
+  // An entry's state while the worker may be writing it: read under the download lock.
+  int32_t StateOf(const OsEntry& entry) {
+    std::lock_guard lock(controller->downloadLock);
+    return entry.state;
+  }
+  int32_t PeState() {
+    std::lock_guard lock(controller->downloadLock);
+    return controller->peEntry.state;
+  }
   bool WaitReady() {
     return WaitFor([&] { return controller->readyToInstall.load(); });
   }

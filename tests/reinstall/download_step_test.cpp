@@ -149,7 +149,7 @@ TEST(ReselectOs, DuringTheWinPeTheNewImageIsFetchedAfterIt) {
   OsEntry* second = f.AddImage("win10.gho", PatternBytes(kImageSize / 2, 3));
   f.controller->selectedOs = first;
   ASSERT_TRUE(f.controller->EnterDownloadStep());
-  ASSERT_TRUE(WaitFor([&] { return f.controller->peEntry.state == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return f.PeState() == 2; }));
   f.page.chosen = second;
   f.controller->ReselectOs();
   EXPECT_EQ(f.controller->downloadWorker->TotalBytes(), kPeSize + kImageSize / 2);

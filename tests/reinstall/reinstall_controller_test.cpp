@@ -17,6 +17,7 @@
 #include "support/download_machine.h"
 #include "support/local_http_server.h"
 #include "support/service_base_override.h"
+#include "support/state_records.h"
 #include "support/usb_machine.h"
 
 namespace {
@@ -243,6 +244,28 @@ TEST_F(ControllerTest, ADownloadAndABackupEndingAtOnceStartOneCountdown) {
     download.join();
     backup.join();
     ASSERT_EQ(page_.Get().countdowns, before + 1) << "round " << round;
+  }
+}
+
+TEST_F(ControllerTest, TheDownloadFolderOpensOnTheDownloadedImageOrOnTheImageFolder) {
+  struct Case {
+    int state;
+    const char* parameters;
+  };
+  const Case cases[] = {{3, "/select, D:\\Tarnvik\\gho-prlm\\win10.gho"}, {1, "D:\\Tarnvik\\gho-prlm\\"}};
+  for (const Case& c : cases) {
+    image_->state = c.state;
+    image_->localPath = c.state == 3 ? L"D:\\Tarnvik\\gho-prlm\\win10.gho" : L"";
+    controller_.selectedOs = image_;
+    controller_.OpenDownloadFolder();
+  }
+  const std::vector<Json::Value> starts = testing_support::ReadStateLines(machine_, "processes.jsonl");
+  ASSERT_EQ(starts.size(), 2u);
+  for (size_t i = 0; i < starts.size(); ++i) {
+    EXPECT_EQ(starts[i]["program"].asString(), "Explorer.exe");
+    EXPECT_EQ(starts[i]["commandLine"].asString(), cases[i].parameters);
+    EXPECT_EQ(starts[i]["verb"].asString(), "open");
+    EXPECT_EQ(starts[i]["show"].asInt(), platform::kSwShowDefault);
   }
 }
 
