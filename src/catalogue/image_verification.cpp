@@ -38,8 +38,7 @@ std::map<std::wstring, KnownChecksum> knownChecksums;
 constexpr int64_t kTrustedAge = 2 * 10'000'000;  // FILETIME units: 2 s
 
 int64_t FileTimeNow() {
-  constexpr int64_t kIntervalsFrom1601To1970 = 116444736000000000;
-  return platform::Current().system().CurrentTime() * 10'000'000 + kIntervalsFrom1601To1970;
+  return platform::Current().system().CurrentTime() * 10'000'000 + platform::kFileTimeOf1970;
 }
 
 std::wstring PathKey(const std::wstring& path) {

@@ -39,6 +39,9 @@ struct DirectoryEntry {
   int64_t lastWriteTime = 0;  // FILETIME: 100-nanosecond intervals since 1601
 };
 
+// 1970-01-01 as a FILETIME: the 100-nanosecond intervals from 1601 to then.
+inline constexpr int64_t kFileTimeOf1970 = 116444736000000000;
+
 // GetDiskFreeSpaceExW: free bytes available to the caller, total bytes, total free bytes.
 struct DiskFreeSpace {
   uint64_t freeBytesAvailable = 0;

@@ -89,16 +89,22 @@ bool ReinstallController::LeaveBackupStep(uint32_t items) {
   return EnterDownloadStep();
 }
 
-bool ReinstallController::CheckFreeSpace(bool includePe) {
-  std::wstring root = CGlobalParam::Instance()->programDir.substr(0, 1) + L":\\";
+std::wstring ReinstallController::ProgramRoot() { return CGlobalParam::Instance()->programDir.substr(0, 1) + L":\\"; }
+
+int64_t ReinstallController::ProgramVolumeFreeBytes() {
+  const std::wstring root = ProgramRoot();
   std::optional<platform::DiskFreeSpace> space = platform::Current().files().QueryDiskFreeSpace(root);
   if (!space) LogLine(L"cannot read the free space of " + root + L": counted as none");
-  uint64_t free = space ? space->totalFreeBytes : 0;
+  return space ? static_cast<int64_t>(space->totalFreeBytes) : 0;
+}
+
+bool ReinstallController::CheckFreeSpace(bool includePe) {
+  const int64_t free = ProgramVolumeFreeBytes();
   int64_t need = 0;
   if (includePe && !IsPeComponentPresent(peEntry)) need += peEntry.size;
   if (selectedOs != nullptr && selectedOs->state != 3) need += selectedOs->size;
-  if (need <= 0 || free >= static_cast<uint64_t>(need)) return true;
-  LogLine(L"not enough free space on " + root + L": " + std::to_wstring(free) + L" bytes free, " +
+  if (free >= need) return true;
+  LogLine(L"not enough free space on " + ProgramRoot() + L": " + std::to_wstring(free) + L" bytes free, " +
           std::to_wstring(need) + L" needed");
   if (choicePage != nullptr) choicePage->ShowDiskSpaceWarning();
   std::lock_guard lock(downloadLock);

@@ -149,6 +149,10 @@ class ReinstallController : private ICheckFindings {
   void CatalogueFound(CatalogueResult catalogue) override;
   void PeEntryReconciled(const PeEntry& pe) override;
 
+  // The root of the volume the program and its downloads are on ("D:\\"), and its free
+  // bytes (none when they cannot be read).
+  static std::wstring ProgramRoot();
+  static int64_t ProgramVolumeFreeBytes();
   // What the USB maker asks of its owner.
   UsbMakerHooks UsbHooks();
 

@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "app/contains_no_case.h"
-#include "app/global_param.h"
 #include "app/log.h"
 #include "platform/platform.h"
 #include "reinstall/backup_dir.h"
@@ -74,11 +73,8 @@ bool ReinstallController::StartBackup(uint32_t items) {
   }
 
   // The downloads land on the program's volume: that is the one measured.
-  const std::wstring programDir = CGlobalParam::Instance()->programDir;
-  const std::wstring programRoot = programDir.substr(0, 1) + L":\\";
-  std::optional<platform::DiskFreeSpace> space = platform::Current().files().QueryDiskFreeSpace(programRoot);
-  if (!space) LogLine(L"cannot read the free space of " + programRoot + L": counted as none");
-  const int64_t free = space ? static_cast<int64_t>(space->totalFreeBytes) : 0;
+  const std::wstring programRoot = ProgramRoot();
+  const int64_t free = ProgramVolumeFreeBytes();
   int64_t need = total;
   if (EqualsNoCase(dir.substr(0, 3), programRoot)) {
     if (selectedOs != nullptr) need += selectedOs->size;

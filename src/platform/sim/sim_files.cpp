@@ -164,9 +164,8 @@ namespace {
 
 // The host's write time as Windows counts it: 100-nanosecond intervals since 1601.
 int64_t FileTimeOf(fs::file_time_type time) {
-  constexpr int64_t kIntervalsFrom1601To1970 = 116444736000000000;
   auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count() / 100 + kIntervalsFrom1601To1970;
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count() / 100 + platform::kFileTimeOf1970;
 }
 
 }  // namespace
