@@ -10,7 +10,7 @@ inline constexpr uint32_t kMsgBootFilesWritten = 3227;      // posted; wParam 1 
 inline constexpr uint32_t kMsgMakeFinished = 3228;          // sent to the make dialog; wParam 1 on success
 inline constexpr uint32_t kMsgCopyTotal = 3229;             // sent once; wParam the queued bytes / 4096
 inline constexpr uint32_t kMsgCopyProgress = 3230;          // posted; wParam the copied bytes / 4096
-inline constexpr uint32_t kMsgCopyingFile = 3231;           // sent; lParam the destination path (wchar_t*)
+inline constexpr uint32_t kMsgCopyingFile = 3231;           // sent; wParam the destination path (const wchar_t*)
 
 // The format worker (CFormatThread): wParam 1 success; lParam 0, 1 restore failed, 2
 // conversion failed.
