@@ -4,7 +4,7 @@
 #include <iostream>
 #include <vector>
 
-#include "app/size_text.h"
+#include "progress_line.h"
 #include "platform/codepage.h"
 #include "reinstall/backup_texts.h"
 
@@ -12,23 +12,6 @@ namespace tarnvikctl {
 namespace {
 
 std::string Utf8(const std::wstring& text) { return platform::WideToUtf8(text); }
-
-std::string ByteText(int64_t bytes) {
-  char text[32];
-  if (bytes >= (int64_t{1} << 30)) {
-    std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / (int64_t{1} << 30));
-  } else {
-    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (int64_t{1} << 20));
-  }
-  return text;
-}
-
-std::string DurationText(int64_t seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
-}
 
 void Print(const std::string& line) {
   std::printf("%s\n", line.c_str());
@@ -180,22 +163,14 @@ std::optional<std::string> ConsoleDownloadPage::BackupFailures() {
 void ConsoleDownloadPage::PrintProgressLocked() {
   const int64_t total = taskBytes_;
   const int64_t done = static_cast<int64_t>(static_cast<double>(total) * percent_ / 100);
-  constexpr int kWidth = 30;
-  const int filled = static_cast<int>(percent_ * kWidth / 100);
-  std::string bar = "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "]";
-  std::string left = done >= total ? "done"
-                     : speed_ > 0  ? DurationText((total - done) / speed_) + " left"
-                                   : "--:--:-- left";
-  char line[256];
-  std::snprintf(line, sizeof line, "%6.2f%% %s %s / %s  %s  %s", percent_, bar.c_str(), ByteText(done).c_str(),
-                ByteText(total).c_str(), Utf8(SpeedText(speed_)).c_str(), left.c_str());
+  const std::string line = ProgressLine(percent_, done, total, speed_);
   if (line == lastProgress_) return;  // the end is shown by the last poll and by the completion
   lastProgress_ = line;
   if (terminal_) {
-    std::printf("\r%s\033[K", line);
+    std::printf("\r%s\033[K", line.c_str());
     lineOpen_ = true;
   } else {
-    std::printf("%s\n", line);
+    std::printf("%s\n", line.c_str());
   }
   std::fflush(stdout);
 }
