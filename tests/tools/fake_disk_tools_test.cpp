@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,7 +35,7 @@ Json::Value StickMachine(const Json::Value& lockedDisks = Json::Value(Json::arra
   return m;
 }
 
-struct Run {
+struct ToolRun {
   int status = -1;
   std::string out, err;
 };
@@ -68,13 +69,13 @@ class FakeDiskTools : public testing::Test {
 
   // cmd.exe runs `command` in the tool folder, its output into files there, as the maker
   // runs its tools; the status is the tool's own.
-  Run Cmd(const std::string& command) {
+  ToolRun Cmd(const std::string& command) {
     auto process = platform::Current().processes().ShellExecuteEx(
         {L"runas", L"cmd.exe", L"/c " + platform::Utf8ToWide(command) + L" >out.log 2>err.log", L"D:\\Tarnvik\\tool",
          platform::kSwHide});
     EXPECT_TRUE(process.has_value());
     platform::Current().processes().WaitForExit(*process);
-    Run run;
+    ToolRun run;
     run.out = Read(L"D:\\Tarnvik\\tool\\out.log");
     run.err = Read(L"D:\\Tarnvik\\tool\\err.log");
     const std::vector<Json::Value> exits = ReadStateLines(machine_, "process-exits.jsonl");
@@ -96,7 +97,7 @@ class FakeDiskTools : public testing::Test {
 };
 
 TEST_F(FakeDiskTools, TheListingsPutTheirFactsWhereTheMakerReadsThem) {
-  const Run plain = Cmd("Gdisk.exe 3");
+  const ToolRun plain = Cmd("Gdisk.exe 3");
   ASSERT_EQ(plain.status, 0) << plain.err;
   const std::vector<std::string> model = WordsAfter(plain.out, "Model");
   ASSERT_GE(model.size(), 6u);
@@ -108,7 +109,7 @@ TEST_F(FakeDiskTools, TheListingsPutTheirFactsWhereTheMakerReadsThem) {
   }
   EXPECT_EQ(lettered, std::vector<std::string>{" e: 1 FAT32 8191 MB "});
 
-  const Run sectors = Cmd("Gdisk.exe 3 /lba");
+  const ToolRun sectors = Cmd("Gdisk.exe 3 /lba");
   ASSERT_EQ(sectors.status, 0) << sectors.err;
   const std::vector<std::string> afterSectors = WordsAfter(sectors.out, "Sectors");
   ASSERT_GE(afterSectors.size(), 8u);
@@ -121,7 +122,7 @@ TEST_F(FakeDiskTools, TheListingsPutTheirFactsWhereTheMakerReadsThem) {
 
 TEST_F(FakeDiskTools, TheMakersPartitionsLeaveThirtyFiveMibAtTheStartAndTheEfiPartitionAtTheEnd) {
   machine_.WriteFile(L"E:\\old.txt", "old");
-  const Run deleted = Cmd("Gdisk.exe 3 /del /all");
+  const ToolRun deleted = Cmd("Gdisk.exe 3 /del /all");
   ASSERT_EQ(deleted.status, 0) << deleted.err;
   EXPECT_EQ(deleted.out.find("Locked"), std::string::npos);
   EXPECT_TRUE(Stick().partitions.empty());
@@ -151,7 +152,7 @@ TEST_F(FakeDiskTools, TheMakersPartitionsLeaveThirtyFiveMibAtTheStartAndTheEfiPa
   EXPECT_EQ(rows[3], " e: 2 efi FAT32 35 MB efi");
 
   // Nothing is left for a third partition of that size.
-  const Run full = Cmd("Gdisk.exe 3 /cre /pri /sz:100");
+  const ToolRun full = Cmd("Gdisk.exe 3 /cre /pri /sz:100");
   EXPECT_EQ(full.status, 1);
   EXPECT_NE(full.err.find("not enough free space"), std::string::npos) << full.err;
 }
@@ -170,9 +171,9 @@ TEST_F(FakeDiskTools, BootIcePuttingTheDataPartitionFirstGivesItTheLetterAndSwap
   EXPECT_EQ(Read(L"E:\\boot\\WEPE64.WIM"), "wim");
   EXPECT_FALSE(platform::Current().files().FileExists(L"E:\\EFI\\boot\\bootx64.efi"));
   EXPECT_TRUE(fs::exists(data / "EFI" / "boot" / "bootx64.efi"));
-  Json::Value attributes;
-  attributes["\\device\\harddisk2\\partition2\\efi"] = platform::kFileAttributeHidden;
-  EXPECT_EQ(ReadStateFile(machine_, "attributes.json"), attributes);
+  const Json::Value attributes = ReadStateFile(machine_, "attributes.json");
+  EXPECT_EQ(attributes.getMemberNames(), std::vector<std::string>{"\\device\\harddisk2\\partition2\\efi"});
+  EXPECT_EQ(attributes["\\device\\harddisk2\\partition2\\efi"].asUInt(), platform::kFileAttributeHidden);
   const std::vector<std::string> rows = Lines(Cmd("Gdisk.exe 3").out);
   EXPECT_EQ(rows.at(2), " e: 1 NTFS 8122 MB ");
   EXPECT_EQ(rows.at(3), " -- 2 efi FAT32 35 MB efi");
@@ -193,7 +194,7 @@ class LockedStick : public FakeDiskTools {
 
 TEST_F(LockedStick, NothingIsDeletedOnADiskThatCannotBeLocked) {
   machine_.WriteFile(L"E:\\old.txt", "old");
-  const Run deleted = Cmd("Gdisk.exe 3 /del /all");
+  const ToolRun deleted = Cmd("Gdisk.exe 3 /del /all");
   EXPECT_NE(deleted.out.find("Disk 3: Locked by another program; nothing deleted."), std::string::npos)
       << deleted.out;
   EXPECT_EQ(Stick().partitions.size(), 1u);
@@ -227,7 +228,7 @@ TEST_F(FakeDiskTools, FbinstRecordsTheBootAreaItFormatsAndFillsAndFormattingEmpt
                                          {"fbinst.exe (hd2) add x.iso missing.iso", "no such file"},
                                          {"fbinst.exe (hd2) format --archive nope.VQ", "no such file"},
                                          {"fbinst.exe hd2 format", "names no disk"}}) {
-    const Run run = Cmd(c.command);
+    const ToolRun run = Cmd(c.command);
     EXPECT_EQ(run.status, 1) << c.command;
     EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
   }
@@ -245,7 +246,7 @@ TEST_F(FakeDiskTools, FbinstNeedsSixtyThreeSectorsBeforeTheFirstPartition) {
     sim::RenumberTable(d);
     return true;
   }));
-  const Run tight = Cmd("fbinst.exe (hd2) format");
+  const ToolRun tight = Cmd("fbinst.exe (hd2) format");
   EXPECT_EQ(tight.status, 1);
   EXPECT_NE(tight.err.find("only 62 sectors"), std::string::npos) << tight.err;
   EXPECT_FALSE(Stick().bootArea.has_value());
@@ -253,7 +254,7 @@ TEST_F(FakeDiskTools, FbinstNeedsSixtyThreeSectorsBeforeTheFirstPartition) {
 
 TEST_F(FakeDiskTools, ChkdskLabelAndConvertWorkOnTheVolumeOfTheLayout) {
   machine_.WriteFile(L"E:\\keep.txt", "kept");
-  const Run check = Cmd("chkdsk E: /f /y");
+  const ToolRun check = Cmd("chkdsk E: /f /y");
   EXPECT_EQ(check.status, 0) << check.err;
   EXPECT_NE(check.out.find("The type of the file system is FAT32."), std::string::npos) << check.out;
   EXPECT_NE(check.out.find("found no problems"), std::string::npos);
@@ -262,7 +263,7 @@ TEST_F(FakeDiskTools, ChkdskLabelAndConvertWorkOnTheVolumeOfTheLayout) {
   ASSERT_EQ(Cmd("label E: Tarnvik").status, 0);
   EXPECT_EQ(Stick().partitions[0].label, L"TARNVIK");  // FAT keeps labels in capitals
 
-  const Run converted = Cmd("convert E: /fs:ntfs /x");
+  const ToolRun converted = Cmd("convert E: /fs:ntfs /x");
   ASSERT_EQ(converted.status, 0) << converted.err;
   EXPECT_NE(converted.out.find("Conversion complete"), std::string::npos);
   EXPECT_EQ(Stick().partitions[0].fileSystem, L"NTFS");
@@ -271,7 +272,7 @@ TEST_F(FakeDiskTools, ChkdskLabelAndConvertWorkOnTheVolumeOfTheLayout) {
   ASSERT_TRUE(volume.has_value());
   EXPECT_EQ(volume->fileSystem, L"NTFS");
 
-  const Run again = Cmd("convert E: /fs:ntfs /x");
+  const ToolRun again = Cmd("convert E: /fs:ntfs /x");
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("Drive E: is already NTFS."), std::string::npos) << again.err;
   ASSERT_EQ(Cmd("label E: Tarnvik").status, 0);

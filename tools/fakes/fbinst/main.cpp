@@ -25,7 +25,7 @@ constexpr int64_t kSector = 512;
 constexpr int64_t kBootAreaSectors = 63;
 
 uint32_t ReadDisk(const std::string& word) {
-  const std::string digits = word.size() > 5 && word.rfind("(hd", 0) == 0 && word.back() == ')'
+  const std::string digits = word.size() > 4 && word.rfind("(hd", 0) == 0 && word.back() == ')'
                                  ? word.substr(3, word.size() - 4)
                                  : std::string();
   if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos) {
