@@ -78,6 +78,7 @@ class SimWindowsTest : public testing::Test {
 };
 
 TEST_F(SimWindowsTest, TheIsoWriterWritesTheImageToTheDriveChosenInItsWindow) {
+  machine_.WriteFile(L"E:\\old.txt", "what the image overwrites");
   platform::ProcessHandle writer = StartTool(L"iso.dll -ini Uiso.iso -writeusb");
   const WindowHandle window = AwaitWindow(L"TfrmUSBWrite", L"写入硬盘映像");
   ASSERT_NE(window, 0u);
@@ -129,6 +130,18 @@ TEST_F(SimWindowsTest, TheIsoWriterWritesTheImageToTheDriveChosenInItsWindow) {
   EXPECT_EQ(records[0]["method"], "USB-HDD+ v2");
   EXPECT_EQ(records[0]["hide"], "深度隐藏");
   EXPECT_EQ(records[0]["complete"], true);
+
+  // The stick now holds the image's one partition: from sector 63, active, FAT32, E:, empty.
+  const sim::Disk& stick = machine_.machine().config().disks.back();
+  ASSERT_EQ(stick.partitions.size(), 1u);
+  EXPECT_EQ(stick.style, "mbr");
+  EXPECT_EQ(stick.partitions[0].offsetBytes, 63 * 512);
+  EXPECT_EQ(stick.partitions[0].offsetBytes + stick.partitions[0].sizeBytes, stick.sizeBytes);
+  EXPECT_TRUE(stick.partitions[0].active);
+  EXPECT_EQ(stick.partitions[0].fileSystem, L"FAT32");
+  EXPECT_EQ(stick.partitions[0].letter, L'E');
+  EXPECT_FALSE(platform::Current().files().FileExists(L"E:\\old.txt"));
+  EXPECT_TRUE(platform::Current().files().DirectoryExists(L"E:\\"));
 }
 
 TEST_F(SimWindowsTest, AWriterClosedWithoutWritingRecordsNothing) {

@@ -41,27 +41,36 @@ in_profile() { [ -n "$(find "$1" -maxdepth 1 -iname "$2" -print -quit)" ]; }
 # The fakes, under the names the program runs them by (tools/machines/README.md).
 tool_folder="$machine/drives/$drive$folder/tool"
 mkdir -p "$tool_folder"
-for pair in fake_isocmd:IsoCmd.exe fake_7z:7z.exe fake_bcdedit:bcdedit.dll fake_bootsect:bootsect.exe; do
-  target=${pair%%:*}
-  name=${pair#*:}
-  in_profile "$tool_folder" "$name" && continue
-  if [ -f "$bin/$target" ]; then
-    cp "$bin/$target" "$tool_folder/$name"
+# Copies the fake $1 into the Windows folder $3 (host folder $2) as $4, unless the profile
+# brings that file.
+lay_fake() {
+  in_profile "$2" "$4" && return 0
+  if [ -f "$bin/$1" ]; then
+    cp "$bin/$1" "$2/$4"
   else
-    echo "make-machine: $bin/$target not found: the machine has no tool\\$name (build the target $target)" >&2
+    echo "make-machine: $bin/$1 not found: the machine has no $3\\$4 (build the target $1)" >&2
   fi
+}
+for pair in fake_isocmd:IsoCmd.exe fake_7z:7z.exe fake_bcdedit:bcdedit.dll fake_bootsect:bootsect.exe \
+    fake_gdisk:Gdisk.exe fake_fbinst:fbinst.exe; do
+  lay_fake "${pair%%:*}" "$tool_folder" tool "${pair#*:}"
+done
+
+# The Windows commands that are programs, in the system directory ("windows":
+# { "systemDirectory": "C:\\Windows\\system32" }), where cmd.exe finds them.
+system=$(sed -n 's/.*"systemDirectory"[[:space:]]*:[[:space:]]*"\([^"]*\)".*/\1/p' "$machine/machine.json" | head -n 1)
+system=${system//\\\\//}
+system_drive=${system:0:1}
+system_folder="$machine/drives/${system_drive^^}${system:2}"
+mkdir -p "$system_folder"
+for name in chkdsk.exe label.exe convert.exe; do
+  lay_fake fake_volume_tools "$system_folder" "${system//\//\\}" "$name"
 done
 
 # The emulator of the stick test, in the program's simu\ folder.
 simu_folder="$machine/drives/$drive$folder/simu"
 mkdir -p "$simu_folder"
-if ! in_profile "$simu_folder" qemu.exe; then
-  if [ -f "$bin/fake_qemu" ]; then
-    cp "$bin/fake_qemu" "$simu_folder/qemu.exe"
-  else
-    echo "make-machine: $bin/fake_qemu not found: the machine has no simu\\qemu.exe (build the target fake_qemu)" >&2
-  fi
-fi
+lay_fake fake_qemu "$simu_folder" simu qemu.exe
 
 # The tools driven through their windows are simulated inside the program's process: their
 # files only say which simulated application they stand for.

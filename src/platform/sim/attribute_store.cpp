@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <system_error>
 
 #include "platform/codepage.h"
@@ -139,6 +140,22 @@ void AttributeStore::Move(const fs::path& from, const fs::path& to) const {
     for (const std::string& name : moved.getMemberNames()) root[name] = moved[name];
     return true;
   });
+}
+
+bool MoveAttributeRoots(const SimPlatform& machine, const std::vector<AttributeRootMove>& moves,
+                        const std::vector<std::string>& emptied) {
+  const fs::path file = machine.StateFile(kAttributesFile);
+  const Json::Value before = ReadStateObject(file);
+  Json::Value after(Json::objectValue);
+  for (const std::string& name : before.getMemberNames()) {
+    auto move = std::find_if(moves.begin(), moves.end(), [&](const auto& m) { return AtOrBelow(name, m.from); });
+    if (move != moves.end()) {
+      if (move->to) after[*move->to + name.substr(move->from.size())] = before[name];
+    } else if (std::none_of(emptied.begin(), emptied.end(), [&](const auto& root) { return AtOrBelow(name, root); })) {
+      after[name] = before[name];
+    }
+  }
+  return after == before || WriteStateObject(file, after);
 }
 
 }  // namespace sim

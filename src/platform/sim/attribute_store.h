@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace sim {
 
@@ -48,5 +50,17 @@ class AttributeStore {
   const SimPlatform& machine_;
 };
 
+// One drive root whose entries follow its files: from the root key ("e:",
+// "\\device\\harddisk2\\partition1") to another, or to nothing when the files went.
+struct AttributeRootMove {
+  std::string from;
+  std::optional<std::string> to;
+};
+
+// Carries the entries below each `from` root to its `to` root (dropping those moved to
+// nothing) and drops the stale entries below the `emptied` roots, whose files start anew;
+// for a caller that holds the state lock.
+bool MoveAttributeRoots(const SimPlatform& machine, const std::vector<AttributeRootMove>& moves,
+                        const std::vector<std::string>& emptied);
 
 }  // namespace sim

@@ -180,6 +180,19 @@ Partition ParsePartition(const Reader& r, const Json::Value& v, const std::strin
   return p;
 }
 
+std::vector<Partition> ParsePartitions(const Reader& r, const Json::Value& list, const std::string& field) {
+  r.Array(list, field);
+  std::vector<Partition> partitions;
+  int64_t offset = 1024 * 1024;  // partitions follow each other from 1 MiB unless placed
+  for (unsigned i = 0; i < list.size(); ++i) {
+    Partition p = ParsePartition(r, list[i], Reader::Index(field, i), offset);
+    p.id = i + 1;
+    offset = p.offsetBytes + p.sizeBytes;
+    partitions.push_back(std::move(p));
+  }
+  return partitions;
+}
+
 Disk ParseDisk(const Reader& r, const Json::Value& v, const std::string& where) {
   r.Object(v, where);
   Disk d;
@@ -190,14 +203,11 @@ Disk ParseDisk(const Reader& r, const Json::Value& v, const std::string& where) 
   if (auto* o = r.Optional(v, "removableMedia")) d.removableMedia = r.Bool(*o, Reader::Join(where, "removableMedia"));
   if (auto* o = r.Optional(v, "friendlyName")) d.friendlyName = r.String(*o, Reader::Join(where, "friendlyName"));
   if (auto* o = r.Optional(v, "noMedia")) d.noMedia = r.Bool(*o, Reader::Join(where, "noMedia"));
-  if (auto* o = r.Optional(v, "partitions")) {
-    std::string field = Reader::Join(where, "partitions");
-    r.Array(*o, field);
-    int64_t offset = 1024 * 1024;  // partitions follow each other from 1 MiB unless placed
-    for (unsigned i = 0; i < o->size(); ++i) {
-      Partition p = ParsePartition(r, (*o)[i], Reader::Index(field, i), offset);
-      offset = p.offsetBytes + p.sizeBytes;
-      d.partitions.push_back(std::move(p));
+  if (auto* o = r.Optional(v, "partitions")) d.partitions = ParsePartitions(r, *o, Reader::Join(where, "partitions"));
+  for (const Partition& p : d.partitions) {
+    if (p.letter != 0) {
+      d.letter = p.letter;
+      break;
     }
   }
   return d;
@@ -251,6 +261,18 @@ void ParseRegistry(const Reader& r, const Json::Value& v, MachineConfig& m) {
   }
 }
 
+// A fault's list of disk numbers, when the faults name it.
+void ParseDiskNumbers(const Reader& r, const Json::Value& faults, const char* name, std::set<uint32_t>& target) {
+  const Json::Value* list = r.Optional(faults, name);
+  if (list == nullptr) return;
+  const std::string field = std::string("faults.") + name;
+  r.Array(*list, field);
+  for (unsigned i = 0; i < list->size(); ++i) {
+    if (!(*list)[i].isUInt()) r.Fail(Reader::Index(field, i), "must be a disk number");
+    target.insert((*list)[i].asUInt());
+  }
+}
+
 void ParseFaults(const Reader& r, const Json::Value& v, MachineConfig& m) {
   r.Object(v, "faults");
   if (auto* o = r.Optional(v, "adapterAddresses")) {
@@ -292,15 +314,9 @@ void ParseFaults(const Reader& r, const Json::Value& v, MachineConfig& m) {
       m.faults.isoWriterUnlistedLetters.insert(static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter[0]))));
     }
   }
-  if (auto* o = r.Optional(v, "booticeUnlistedDisks")) {
-    r.Array(*o, "faults.booticeUnlistedDisks");
-    for (unsigned i = 0; i < o->size(); ++i) {
-      const std::string field = Reader::Index("faults.booticeUnlistedDisks", i);
-      if (!(*o)[i].isUInt()) r.Fail(field, "must be a disk number");
-      m.faults.booticeUnlistedDisks.insert((*o)[i].asUInt());
-    }
-  }
+  ParseDiskNumbers(r, v, "booticeUnlistedDisks", m.faults.booticeUnlistedDisks);
   if (auto* o = r.Optional(v, "booticeNoEditor")) m.faults.booticeNoEditor = r.Bool(*o, "faults.booticeNoEditor");
+  ParseDiskNumbers(r, v, "gdiskLockedDisks", m.faults.gdiskLockedDisks);
   if (auto* o = r.Optional(v, "controls")) {
     r.Object(*o, "faults.controls");
     for (const std::string& control : o->getMemberNames()) {
@@ -421,6 +437,14 @@ std::string FoldCase(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
+}
+
+std::vector<Partition> ParsePartitionList(const Json::Value& list, const std::string& file, const std::string& field) {
+  return ParsePartitions(Reader(file), list, field);
+}
+
+wchar_t ParseDriveLetter(const Json::Value& value, const std::string& file, const std::string& field) {
+  return ParseLetter(Reader(file), value, field);
 }
 
 MachineConfig LoadMachineConfig(const std::filesystem::path& machineJson) {

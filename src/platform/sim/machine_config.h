@@ -12,6 +12,8 @@
 #include <variant>
 #include <vector>
 
+#include <json/value.h>
+
 #include "platform/platform.h"
 
 namespace sim {
@@ -24,7 +26,10 @@ class MachineError : public std::runtime_error {
 };
 
 struct Partition {
-  uint32_t number = 0;
+  // Who the partition is across changes of the disk's layout (state/disks.json); a
+  // partition of machine.json is its place in the disk's list, from 1.
+  uint32_t id = 0;
+  uint32_t number = 0;  // its entry in the partition table, from 1
   std::string type;  // "basic", "efi", "msr", "recovery", "hidden"
   bool active = false;
   int64_t offsetBytes = 0;
@@ -36,6 +41,20 @@ struct Partition {
   std::vector<uint32_t> alsoOnDisks;  // further disks a spanned volume extends over
 };
 
+// A file fbinst added to a disk's hidden boot area.
+struct BootAreaFile {
+  std::string name;    // as the boot area calls it, "x64Pe.iso"
+  std::string source;  // the Windows path it came from (UTF-8)
+  int64_t sizeBytes = 0;
+};
+
+// The hidden boot area fbinst writes before a disk's first partition.
+struct BootArea {
+  bool formatted = false;
+  std::string archive;  // the Windows path of the archive written with the format; empty: none
+  std::vector<BootAreaFile> files;
+};
+
 struct Disk {
   uint32_t number = 0;
   uint32_t busType = platform::kBusUnknown;
@@ -44,7 +63,11 @@ struct Disk {
   std::string style;  // "mbr", "gpt" or "raw"
   std::string friendlyName;  // empty: the device registry gives the disk no name
   bool noMedia = false;      // a reader slot without a card: its volumes answer nothing
-  std::vector<Partition> partitions;
+  std::vector<Partition> partitions;  // in partition table order
+  // The letter the partitioning tools give the disk's first table entry (removable media
+  // show one volume): state/disks.json's, else that of the first lettered partition.
+  wchar_t letter = 0;
+  std::optional<BootArea> bootArea;  // nothing until fbinst wrote one
 };
 
 struct Adapter {
@@ -92,6 +115,8 @@ struct Faults {
   std::set<wchar_t> isoWriterUnlistedLetters;
   std::set<uint32_t> booticeUnlistedDisks;
   bool booticeNoEditor = false;
+  // Disks (by number) the partitioning tool cannot lock, so it deletes nothing on them.
+  std::set<uint32_t> gdiskLockedDisks;
 };
 
 struct MachineConfig {
@@ -112,6 +137,13 @@ struct MachineConfig {
 };
 
 MachineConfig LoadMachineConfig(const std::filesystem::path& machineJson);
+
+// A disk's "partitions" array in machine.json's schema (`field` names it in complaints,
+// `file` the file), each given its place in the list as its id; throws MachineError.
+std::vector<Partition> ParsePartitionList(const Json::Value& list, const std::string& file, const std::string& field);
+
+// One drive letter ("E", upper or lower case) or "" for none; throws MachineError.
+wchar_t ParseDriveLetter(const Json::Value& value, const std::string& file, const std::string& field);
 
 // Digits only, at most nine of them; nothing for anything else.
 std::optional<uint32_t> ParseDecimal(std::wstring_view digits);

@@ -1,6 +1,6 @@
 // The simulated boot store editor (bootice.exe). Two command lines:
-//   /device=N:0 /partitions /firstpart=P   makes partition P of disk N the first one
-//                                           (recorded only)
+//   /device=N:0 /partitions /firstpart=P   moves entry P of disk N's partition table to
+//                                           the front, where the disk's letter is
 //   /edit_bcd /easymode /file=STORE         opens the easy-mode editor of the store
 // The editor, class "#32770" titled "BCD (Boot Configuration Data) 编辑", holds in this
 // order: four ComboBoxes (the menu language, the boot disk, the boot partition, the
@@ -13,10 +13,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/codepage.h"
 #include "platform/sim/command_line_split.h"
+#include "platform/sim/disk_layouts.h"
 #include "platform/sim/machine_config.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_window_applications.h"
@@ -127,6 +129,22 @@ std::optional<std::wstring> Option(const std::wstring& argument, const wchar_t* 
   return argument.substr(prefix.size());
 }
 
+int PutEntryFirst(const ApplicationRun& run, uint32_t disk, uint32_t entry) {
+  try {
+    const bool moved = ChangeDiskLayout(run.machine, disk, [&](Disk& d) {
+      if (entry == 0 || entry > d.partitions.size()) return false;
+      std::rotate(d.partitions.begin(), d.partitions.begin() + (entry - 1), d.partitions.begin() + entry);
+      RenumberTable(d);
+      return true;
+    });
+    if (moved) return 0;
+    Say(run, "bootice: disk " + std::to_string(disk) + " has no partition " + std::to_string(entry) + "\r\n");
+  } catch (const DiskLayoutError& e) {
+    Say(run, std::string("bootice: ") + e.what() + "\r\n");
+  }
+  return 1;
+}
+
 }  // namespace
 
 int RunBootice(const ApplicationRun& run) {
@@ -149,7 +167,7 @@ int RunBootice(const ApplicationRun& run) {
       record["disk"] = *disk;
       record["partition"] = *partition;
       AppendStateLine(run.machine.StateFile("bootice.jsonl"), record);
-      return 0;
+      return PutEntryFirst(run, *disk, *partition);
     }
   }
   Say(run, "bootice: unknown command line:" + platform::WideToUtf8(run.commandLine) + "\r\n");

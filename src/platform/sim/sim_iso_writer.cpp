@@ -9,6 +9,8 @@
 // "#32770" box titled "提示" (a Static text and the buttons "是(&Y)", "否(&N)"); "是",
 // with a drive selected, enables "终止" and writes the image to the selected drive in ten steps, the progress going up to
 // "100.0%", then disables "终止" again and records the write in state/isowriter.jsonl.
+// A complete write leaves the drive's disk as the image makes it: one active, empty FAT32
+// partition from sector 63 on, with the drive's letter.
 // The application ends when its window is closed.
 
 #include <unistd.h>
@@ -19,8 +21,10 @@
 
 #include "platform/codepage.h"
 #include "platform/sim/command_line_split.h"
+#include "platform/sim/disk_layouts.h"
 #include "platform/sim/machine_config.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_services.h"
 #include "platform/sim/sim_window_applications.h"
 #include "platform/sim/sim_windows.h"
 #include "platform/sim/state_files.h"
@@ -51,6 +55,32 @@ std::vector<std::wstring> DriveItems(const MachineConfig& config) {
     }
   }
   return items;
+}
+
+// The disk image starts its one partition at sector 63, as the boot code it carries needs.
+void LayOutWrittenDisk(const ApplicationRun& run, wchar_t letter) {
+  constexpr int64_t kImageStart = 63 * 512;
+  auto volume = FindVolume(run.machine.config(), letter);
+  if (!volume) return;
+  try {
+    ChangeDiskLayout(run.machine, volume->disk->number, [&](Disk& disk) {
+      Partition written;
+      written.type = "basic";
+      written.active = true;
+      written.offsetBytes = kImageStart;
+      written.sizeBytes = disk.sizeBytes - kImageStart;
+      written.freeBytes = written.sizeBytes;
+      written.fileSystem = L"FAT32";
+      disk.style = "mbr";
+      disk.letter = letter;
+      disk.partitions = {written};
+      disk.bootArea.reset();  // the image overwrote the sectors before the partition
+      RenumberTable(disk);
+      return true;
+    });
+  } catch (const DiskLayoutError& e) {
+    Say(run, std::string("iso: ") + e.what() + "\r\n");
+  }
 }
 
 // What the handler of the windows (on the threads of the messages) and the writing thread
@@ -125,6 +155,7 @@ int OpenWriter(const ApplicationRun& run, const std::wstring& image) {
     record["complete"] = step == kWriteSteps;
     w.stopAsked = false;
     AppendStateLine(run.machine.StateFile("isowriter.jsonl"), record);
+    if (step == kWriteSteps) LayOutWrittenDisk(run, driveItem[1]);
   }
   windows.Destroy(w.question.exchange(0));  // its handler uses what goes with this run
   return 0;

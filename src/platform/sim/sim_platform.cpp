@@ -1,6 +1,7 @@
 #include "platform/sim/sim_platform.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/sim/disk_layouts.h"
 #include "platform/sim/drive_letters.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/state_files.h"
@@ -20,7 +22,7 @@ namespace sim {
 namespace fs = std::filesystem;
 namespace {
 
-// The disks state/detached.json lists leave the machine as it was described.
+// The disks state/detached.json lists leave the machine.
 MachineConfig WithoutDetachedDisks(MachineConfig config, const fs::path& stateFile) {
   Json::Value detached = ReadStateObject(stateFile)["disks"];
   if (!detached.isArray()) return config;
@@ -63,9 +65,11 @@ std::optional<std::string> FindWithoutCase(const fs::path& folder, const std::ws
 SimPlatform::SimPlatform(fs::path folder)
     // Absolute, because the programs the machine starts run in folders of their own.
     : folder_(fs::absolute(folder)),
-      config_(WithoutDetachedDisks(LoadMachineConfig(folder_ / "machine.json"), folder_ / "state" / "detached.json")) {
+      disksFile_(folder_ / "state" / "disks.json"),
+      detachedFile_(folder_ / "state" / "detached.json"),
+      description_(LoadMachineConfig(folder_ / "machine.json")) {
   // Every lettered volume has its folder, so that its root exists as on Windows.
-  for (const Disk& d : config_.disks) {
+  for (const Disk& d : config().disks) {
     for (const Partition& p : d.partitions) {
       if (p.letter != 0) fs::create_directories(folder_ / "drives" / std::string(1, static_cast<char>(p.letter)));
     }
@@ -143,14 +147,44 @@ std::optional<fs::path> SimPlatform::MapPath(const std::wstring& windowsPath) co
   return host;
 }
 
+std::array<SimPlatform::Stamp, 2> SimPlatform::StateStamps() const {
+  std::array<Stamp, 2> stamps{};
+  for (size_t i = 0; i < stamps.size(); ++i) {
+    struct stat s {};
+    if (::stat((i == 0 ? disksFile_ : detachedFile_).c_str(), &s) != 0) continue;
+    stamps[i] = {static_cast<int64_t>(s.st_dev), static_cast<int64_t>(s.st_ino), static_cast<int64_t>(s.st_size),
+                 static_cast<int64_t>(s.st_ctim.tv_sec), static_cast<int64_t>(s.st_ctim.tv_nsec)};
+  }
+  return stamps;
+}
+
+// Two stat calls when nothing changed: every path look-up asks for the config.
+const MachineConfig& SimPlatform::config() const {
+  std::lock_guard guard(configLock_);
+  const std::array<Stamp, 2> now = StateStamps();
+  if (stale_ || now != stamps_) {
+    // Stamped before reading: a change made meanwhile is read again next time.
+    stamps_ = now;
+    stale_ = false;
+    configs_.push_back(std::make_unique<const MachineConfig>(
+        WithoutDetachedDisks(WithDiskLayouts(description_, disksFile_), detachedFile_)));
+  }
+  return *configs_.back();
+}
+
+void SimPlatform::NoticeStateChange() const {
+  std::lock_guard guard(configLock_);
+  stale_ = true;
+}
+
 bool SimPlatform::DetachDisk(uint32_t number) {
-  auto disk = std::find_if(config_.disks.begin(), config_.disks.end(), [&](const Disk& d) { return d.number == number; });
-  if (disk == config_.disks.end()) return false;
+  const MachineConfig& now = config();
+  if (std::none_of(now.disks.begin(), now.disks.end(), [&](const Disk& d) { return d.number == number; })) return false;
   bool written = UpdateStateObject(StateFile("detached.json"), [&](Json::Value& state) {
     state["disks"].append(number);
     return true;
   });
-  if (written) config_.disks.erase(disk);
+  NoticeStateChange();
   return written;
 }
 

@@ -2,11 +2,13 @@
 // A simulated Windows machine: a folder with machine.json (what the machine is), drives/
 // (the files of each volume, drives/C/... for C:\...) and state/ (what happened on it).
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/sim/machine_config.h"
@@ -21,7 +23,15 @@ class SimPlatform : public platform::Platform {
   ~SimPlatform() override;
 
   const std::filesystem::path& folder() const { return folder_; }
-  const MachineConfig& config() const { return config_; }
+  // The machine as it is now: machine.json with the disk layouts of state/disks.json and
+  // without the disks of state/detached.json. Read again when another process (or this
+  // one) changed those files; every config returned stays valid for the machine's life.
+  const MachineConfig& config() const;
+  // machine.json as it is written.
+  const MachineConfig& description() const { return description_; }
+  // Makes the next config() read the state files again, after a change of them made
+  // within the file system's time stamp granularity.
+  void NoticeStateChange() const;
 
   // The host file a Windows path stands for, or nothing when the path names no drive of
   // this machine that holds files (a lettered volume, a letter mapped to a partition, a
@@ -31,9 +41,8 @@ class SimPlatform : public platform::Platform {
   // A file under state/, created on demand.
   std::filesystem::path StateFile(const std::string& name) const;
   // Takes a disk out of the machine, as when a USB stick is pulled: its volumes and
-  // letters go with it. Kept in state/detached.json, so that every process that opens the
-  // machine afterwards sees it gone. False when there is no such disk or the state cannot
-  // be written. Call it only while no other thread of this process uses the machine.
+  // letters go with it. Kept in state/detached.json, so that every process of the machine
+  // sees it gone. False when there is no such disk or the state cannot be written.
   bool DetachDisk(uint32_t number);
 
   platform::Files& files() override;
@@ -53,8 +62,18 @@ class SimPlatform : public platform::Platform {
   SimWindows& simWindows() { return *windows_; }
 
  private:
+  // What identifies one version of a state file: device, inode, size, change time; all
+  // zero when it does not exist. A writer renames a new file over the old one.
+  using Stamp = std::array<int64_t, 5>;
+  std::array<Stamp, 2> StateStamps() const;
+
   std::filesystem::path folder_;
-  MachineConfig config_;
+  std::filesystem::path disksFile_, detachedFile_;
+  MachineConfig description_;
+  mutable std::mutex configLock_;
+  mutable std::array<Stamp, 2> stamps_{};
+  mutable bool stale_ = true;
+  mutable std::vector<std::unique_ptr<const MachineConfig>> configs_;  // the newest last
   std::unique_ptr<platform::Files> files_;
   std::unique_ptr<platform::Profiles> profiles_;
   std::unique_ptr<platform::Storage> storage_;

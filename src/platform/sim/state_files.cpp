@@ -34,14 +34,14 @@ std::shared_ptr<void> LockHostFile(const fs::path& file) {
   });
 }
 
-namespace {
-
 // The one lock of the machine's state files.
 std::shared_ptr<void> LockStateFile(const fs::path& file) {
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
   return LockHostFile(file.parent_path() / "machine.lock");
 }
+
+namespace {
 
 bool ReplaceFile(const fs::path& file, const std::string& bytes) {
   fs::path temporary = fs::path(file).concat(".new");
@@ -75,6 +75,10 @@ bool UpdateStateObject(const fs::path& file, const std::function<bool(Json::Valu
   if (!lock) return false;
   Json::Value root = ReadStateObject(file);
   if (!change(root)) return false;
+  return WriteStateObject(file, root);
+}
+
+bool WriteStateObject(const fs::path& file, const Json::Value& root) {
   Json::StreamWriterBuilder writer;
   writer["indentation"] = "  ";
   writer["emitUTF8"] = true;

@@ -31,6 +31,13 @@ Json::Value ReadStateObject(const std::filesystem::path& file);
 // file could not be locked or written.
 bool UpdateStateObject(const std::filesystem::path& file, const std::function<bool(Json::Value&)>& change);
 
+// The lock UpdateStateObject takes, state/machine.lock beside `file`, for a writer that
+// changes several state files (or drives/ folders) as one step.
+std::shared_ptr<void> LockStateFile(const std::filesystem::path& file);
+
+// Replaces the state file with the object whole, for a caller that holds the lock.
+bool WriteStateObject(const std::filesystem::path& file, const Json::Value& root);
+
 // Appends one compact JSON line to a state file under its lock; returns its line number,
 // counted from 1, which is also put in the line as `numberField` when one is named.
 int AppendStateLine(const std::filesystem::path& file, Json::Value line, const char* numberField = nullptr);
