@@ -4,7 +4,8 @@
 # download library (XLDL_LIBRARY, by default the build's bin/libxldl.so) is put beside the
 # program as xldl.dll, where the program loads it from. The fake external tools of the
 # install path come from the build's bin folder (TARNVIK_BIN_DIR, by default build/bin)
-# into the program's tool\ folder, with stand-ins of the shipped boot files there and in PE\.
+# into the program's tool\ folder, with stand-ins of the shipped boot files and data files
+# there and in PE\.
 set -euo pipefail
 usage="usage: make-machine.sh PROFILE_DIR MACHINE_DIR   (tools/machines/README.md)"
 if [ "${1:-}" = --help ]; then echo "$usage"; exit 0; fi
