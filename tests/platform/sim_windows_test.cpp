@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "platform/platform.h"
+#include "support/iso_image.h"
 #include "support/state_records.h"
 #include "support/usb_stick_machine.h"
 
@@ -173,6 +177,48 @@ TEST_F(SimWindowsWithoutTheStickInTheWriterList, TheDriveListLacksTheLetter) {
   EXPECT_EQ(Windows().GetWindowText(drives, 200), L"");
   Windows().SendMessage(window, platform::kWmClose, 0, 0);
   platform::Current().processes().WaitForExit(writer);
+}
+
+// A silent build that cannot be made says why on its output and in its record, ends with
+// status 1 and leaves the image as it was. (Builds that succeed: tests/tools.)
+TEST_F(SimWindowsTest, ASilentBuildThatFailsSaysWhyAndLeavesTheImage) {
+  machine_.WriteFile(L"D:\\Tarnvik\\tool\\kqd\\boot\\BCD", "store");
+  // An ISO cut short: its volume descriptor is there, its directory tree is not.
+  const std::filesystem::path broken = machine_.HostPath(L"D:\\Tarnvik\\tool\\Broken.iso");
+  const std::filesystem::path good = machine_.HostPath(L"D:\\Tarnvik\\tool\\Good.iso");
+  ASSERT_TRUE(testing_support::MakeIso(machine_.HostPath(L"D:\\Tarnvik\\tool\\kqd"), good));
+  const auto goodSize = std::filesystem::file_size(good);
+  std::filesystem::copy_file(good, broken);
+  std::filesystem::resize_file(broken, 40000);
+  struct Case {
+    std::wstring commandLine;
+    std::string says;
+  };
+  const Case cases[] = {
+      {L"iso.dll -silent -in Uiso.iso -f kqd\\*", "D:\\Tarnvik\\tool\\Uiso.iso: not an ISO image"},
+      {L"iso.dll -silent -in Missing.iso -f kqd\\*", "D:\\Tarnvik\\tool\\Missing.iso: no such image"},
+      {L"iso.dll -silent -in Broken.iso -f kqd\\*", "xorriso could not add kqd\\* to D:\\Tarnvik\\tool\\Broken.iso (exit "},
+      {L"iso.dll -silent -in Good.iso -f nope\\*", "D:\\Tarnvik\\tool\\nope: no such folder"},
+      {L"iso.dll -silent -in Good.iso -f kqd\\*.sdi", "kqd\\*.sdi: no files match"},
+  };
+  for (const Case& c : cases) {
+    platform::Current().processes().WaitForExit(StartTool(c.commandLine));
+    const Json::Value end = ReadStateLines(machine_, "process-exits.jsonl").back();
+    EXPECT_EQ(end["status"], 1);
+    EXPECT_EQ(end["stdout"].asString().rfind("iso: " + c.says, 0), 0u) << end["stdout"];
+    const Json::Value record = ReadStateLines(machine_, "isowriter.jsonl").back();
+    EXPECT_EQ(record["command"], "build");
+    EXPECT_EQ(record["complete"], false);
+    EXPECT_EQ(record["error"].asString().rfind(c.says, 0), 0u) << record["error"];
+  }
+  EXPECT_EQ(ReadStateLines(machine_, "isowriter.jsonl").size(), std::size(cases));
+  std::ifstream image(machine_.HostPath(L"D:\\Tarnvik\\tool\\Uiso.iso"));
+  EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(image), {}) == "image") << "the image was changed";
+  EXPECT_EQ(std::filesystem::file_size(broken), 40000u);
+  EXPECT_EQ(std::filesystem::file_size(good), goodSize);
+  for (const auto& entry : std::filesystem::directory_iterator(broken.parent_path())) {
+    EXPECT_NE(entry.path().extension(), ".building") << "a half-built image is left";
+  }
 }
 
 TEST_F(SimWindowsTest, TheBootStoreEditorSavesTheDiskAndPartitionChosenWithTheKeyboard) {

@@ -8,12 +8,17 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "base/json_read.h"
 #include "fake_tool_runner.h"
+#include "platform/platform.h"
+#include "support/state_records.h"
 #include "support/temp_machine.h"
+#include "support/usb_stick_machine.h"
+#include "usbmaker/bcd_store_command.h"
 
 namespace {
 
@@ -189,6 +194,15 @@ TEST_F(FakeBcdedit, AFailingCommandSaysWhyAndLeavesTheStoreAsItWas) {
       {{"/displayorder", kPe, "/addfirst"}, "'/addfirst' is not an option of /displayorder"},
       {{"/default", kMissing}, "/default " + kMissing + ": the entry does not exist"},
       {{"/enum", "all"}, "/enum takes no arguments"},
+      {{"/timeout", "soon"}, "a number of seconds"},
+      {{"/timeout"}, "/timeout takes SECONDS"},
+      {{"/set", "{bootmgr}", "locale", "zh_cn"}, "a language such as zh-cn"},
+      {{"/set", kPe, "nx", "Sometimes"}, "one of alwaysoff, alwayson, optin, optout"},
+      {{"/set", kSupport, "pae", "ForceEnable"}, "'pae' does not apply to a Real-mode Boot Sector entry"},
+      {{"/store"}, "/store needs the store file"},
+      {{"/store", "kqd\\boot\\BCD", "/enum"},
+       "/store D:\\Tarnvik\\tool\\kqd\\boot\\BCD: the boot configuration data store could not be opened"},
+      {{"/store", "Q:\\BCD", "/timeout", "1"}, "'Q:\\BCD' is not on a drive of this machine"},
       {{"/export", "x"}, "'/export' is not a command"},
       {{}, "no command given"},
   };
@@ -229,6 +243,87 @@ TEST_F(FakeBcdedit, AStoreTheProfileGaveIsReadAndAMalformedOneIsNamed) {
   run = Bcdedit({"/enum"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("state/bcd.json: objects.{bootmgr}.type must be one of"), std::string::npos) << run.err;
+}
+
+TEST_F(FakeBcdedit, AStoreFileIsEditedInPlaceAndTheMachineStoreIsLeftAlone) {
+  machine_.WriteFile(L"D:\\Tarnvik\\tool\\kqd\\BCD", R"({"objects": {
+      "{bootmgr}": {"type": "bootmgr", "description": "Windows Boot Manager", "elements": {}},
+      "{ramdiskoptions}": {"type": "device", "description": "Ramdisk Options", "elements": {}}},
+    "displayOrder": [], "default": ""})");
+  for (const Args& command : {Args{"/STORE", "kqd\\BCD", "/timeout", "1"},
+                              Args{"/store", "D:\\Tarnvik\\tool\\kqd\\BCD", "/set", "{bootmgr}", "locale", "zh-cn"},
+                              Args{"/store", "kqd\\BCD", "/create", kPe, "/d", "PE", "/application", "osloader"},
+                              Args{"/store", "kqd\\BCD", "/set", kPe, "nx", "OptIn"},
+                              Args{"/store", "kqd\\BCD", "/set", kPe, "pae", "ForceEnable"}}) {
+    auto run = Bcdedit(command);
+    EXPECT_EQ(run.exitCode, 0) << command[2] << ": " << run.err;
+  }
+  auto run = Bcdedit({"/store", "kqd\\BCD", "/enum"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("locale                  zh-cn\ntimeout                 1\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("nx                      OptIn\npae                     ForceEnable\n"), std::string::npos)
+      << run.out;
+  EXPECT_FALSE(std::filesystem::exists(StoreFile()));
+
+  machine_.WriteFile(L"D:\\Tarnvik\\tool\\kqd\\BCD", R"({"objects": {}, "displayOrder": [], "default": ""})");
+  run = Bcdedit({"/store", "kqd\\BCD", "/timeout", "1"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("D:\\Tarnvik\\tool\\kqd\\BCD: objects.{bootmgr} must be present"), std::string::npos)
+      << run.err;
+}
+
+// The USB maker's one command chain for the two stores of its boot file set, run as the
+// program runs it: through the machine's cmd.exe in the tool folder, on the set that the
+// machine's 7z.exe unpacked from the shipped Udata.bak.
+TEST(FakeBcdeditStoreFiles, TheUsbMakersChainPointsBothStoresAtTheWimOnTheStick) {
+  testing_support::TempMachine machine(testing_support::MachineWithUsbStick(),
+                                       testing_support::MachineLayout::MadeByScript);
+  auto& processes = platform::Current().processes();
+  auto runCmd = [&](const std::wstring& parameters) {
+    auto handle = processes.ShellExecuteEx({L"runas", L"cmd.exe", parameters, L"D:\\Tarnvik\\tool", platform::kSwHide});
+    ASSERT_TRUE(handle);
+    processes.WaitForExit(*handle);
+  };
+  runCmd(L"/c D:\\Tarnvik\\tool\\7z.exe x Udata.bak -y -aos -okqd");
+  runCmd(BuildBcdStoreCommand(L'E'));
+
+  std::vector<Json::Value> ends = testing_support::ReadStateLines(machine, "process-exits.jsonl");
+  for (const Json::Value& end : ends) {
+    EXPECT_EQ(end["status"], 0) << end.toStyledString();
+    EXPECT_EQ(end.get("stderr", "").asString(), "") << end.toStyledString();  // what cmd.exe passed on
+  }
+  EXPECT_EQ(ends.size(), 2u + 1u + 15u);  // two cmd.exe runs, 7z.exe and the chain's bcdedit.dll runs
+  const std::string wim = "ramdisk=[E:]\\boot\\WEPE64.WIM,{ramdiskoptions}";
+  struct Store {
+    std::wstring file;
+    std::string entry, timeout;
+    std::map<std::string, std::string> extra;
+  };
+  const Store stores[] = {
+      {L"D:\\Tarnvik\\tool\\kqd\\boot\\BCD", "{e2f00ef7-af5f-48d4-99a2-7b1c6f57e63d}", "1", {{"locale", "zh-cn"}}},
+      {L"D:\\Tarnvik\\tool\\kqd\\efi\\microsoft\\boot\\BCD", "{2b27e930-f7ab-11df-aeb8-c641fe7f0057}", "0",
+       {{"nx", "OptIn"}, {"pae", "ForceEnable"}}},
+  };
+  for (const Store& store : stores) {
+    Json::Value root;
+    std::string error;
+    ASSERT_TRUE(tarnvik::ReadJsonText(fake_tools::ReadAll(machine.HostPath(store.file)), root, error,
+                                      tarnvik::JsonStrictness::Strict))
+        << error;
+    const Json::Value& manager = root["objects"]["{bootmgr}"]["elements"];
+    EXPECT_EQ(manager["timeout"], store.timeout);
+    EXPECT_EQ(manager["locale"], store.extra.count("locale") ? "zh-cn" : Json::Value()) << root.toStyledString();
+    const Json::Value& entry = root["objects"][store.entry]["elements"];
+    EXPECT_EQ(entry["device"], wim);
+    EXPECT_EQ(entry["osdevice"], wim);
+    EXPECT_EQ(entry["systemroot"], "\\WINDOWS");
+    EXPECT_EQ(entry["detecthal"], "Yes");
+    EXPECT_EQ(entry["winpe"], "Yes");
+    for (const char* name : {"nx", "pae"}) {
+      EXPECT_EQ(entry[name], store.extra.count(name) ? Json::Value(store.extra.at(name)) : Json::Value()) << name;
+    }
+  }
+  EXPECT_TRUE(testing_support::ReadStateFile(machine, "bcd.json").isNull()) << "the machine's own store is untouched";
 }
 
 TEST_F(FakeBcdedit, HelpDescribesTheCommands) {

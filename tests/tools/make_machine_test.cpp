@@ -1,17 +1,23 @@
-// make-machine.sh lays the fake tools and the stand-ins of the shipped boot files into the
-// program's folder, and keeps what the profile brought.
+// make-machine.sh lays the fake tools and the stand-ins of the shipped boot and data files
+// into the program's folder, and keeps what the profile brought.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include <json/json.h>
+
+#include "base/json_read.h"
 #include "fake_tool_runner.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support/temp_machine.h"
 
@@ -53,6 +59,40 @@ TEST_F(MakeMachine, TheFakesLieInTheToolFolderUnderTheToolsNamesBesideTheStandIn
   for (const std::string file : {"tool/bootmgfw.efi", "PE/SDone.SDI", "PE/jszc", "PE/grldr"}) {
     EXPECT_EQ(fake_tools::ReadAll(Program(file)), "Tarnvik stand-in for " + fs::path(file).filename().string() + "\n");
   }
+}
+
+TEST_F(MakeMachine, TheUsbMakersDataFilesAreLaidOutUnlessTheProfileBringsThem) {
+  std::ofstream(profile_.path() / "drives" / "D" / "Tarnvik" / "tool" / "uiso.BAK") << "the operator's image";
+  ASSERT_EQ(Make(TARNVIK_BIN_DIR), 0) << fake_tools::ReadAll(Errors());
+
+  auto listing = testing_support::RunProgram({.args = {"7z", "l", "-ba", "-slt", Program("tool/Udata.bak").string()}});
+  ASSERT_EQ(listing.exitCode, 0) << listing.err;
+  for (const char* file : {"boot/BCD", "efi/microsoft/boot/BCD", "efi/boot/bootx64.efi", "bootmgr"}) {
+    EXPECT_NE(listing.out.find(std::string("Path = ") + file + "\n"), std::string::npos) << file << "\n" << listing.out;
+  }
+  for (const auto& [store, entry] : {std::pair{"boot/BCD", "{e2f00ef7-af5f-48d4-99a2-7b1c6f57e63d}"},
+                                     {"efi/microsoft/boot/BCD", "{2b27e930-f7ab-11df-aeb8-c641fe7f0057}"}}) {
+    auto text = testing_support::RunProgram({.args = {"7z", "e", "-so", Program("tool/Udata.bak").string(), store}});
+    Json::Value root;
+    std::string error;
+    ASSERT_TRUE(tarnvik::ReadJsonText(text.out, root, error, tarnvik::JsonStrictness::Strict)) << store << ": " << error;
+    std::vector<std::string> expected{entry, "{bootmgr}", "{ramdiskoptions}"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(root["objects"].getMemberNames(), expected);
+    EXPECT_EQ(root["objects"][entry]["type"], "osloader");
+  }
+  EXPECT_EQ(fake_tools::ReadAll(Program("tool/uiso.BAK")), "the operator's image");
+  EXPECT_FALSE(fs::exists(Program("tool/Uiso.bak")));
+  EXPECT_EQ(fake_tools::ReadAll(Program("PE/data.VQ")), "Tarnvik stand-in for data.VQ\n");
+  EXPECT_EQ(fake_tools::ReadAll(Program("tool/注意事项.txt")).rfind("注意事项\r\n", 0), 0u);
+
+  // The shipped image itself, on a profile that brings none: an ISO that 7z reads.
+  fs::remove(profile_.path() / "drives" / "D" / "Tarnvik" / "tool" / "uiso.BAK");
+  ASSERT_EQ(Make(TARNVIK_BIN_DIR), 0) << fake_tools::ReadAll(Errors());
+  listing = testing_support::RunProgram({.args = {"7z", "l", "-ba", "-slt", Program("tool/Uiso.bak").string()}});
+  ASSERT_EQ(listing.exitCode, 0) << listing.err;
+  EXPECT_EQ(fake_tools::ReadAll(Program("tool/Uiso.bak")).substr(16 * 2048 + 1, 5), "CD001");
+  EXPECT_NE(listing.out.find("Path = efi/boot/bootx64.efi\n"), std::string::npos) << listing.out;
 }
 
 TEST_F(MakeMachine, AFakeThatIsNotBuiltIsNamedAndTheMachineMadeWithoutIt) {

@@ -4,7 +4,8 @@
 # download library (XLDL_LIBRARY, by default the build's bin/libxldl.so) is put beside the
 # program as xldl.dll, where the program loads it from. The fake external tools of the
 # install path come from the build's bin folder (TARNVIK_BIN_DIR, by default build/bin)
-# into the program's tool\ folder, with stand-ins of the shipped boot files there and in PE\.
+# into the program's tool\ folder, with stand-ins of the shipped boot files and data files
+# there and in PE\.
 set -euo pipefail
 usage="usage: make-machine.sh PROFILE_DIR MACHINE_DIR   (tools/machines/README.md)"
 if [ "${1:-}" = --help ]; then echo "$usage"; exit 0; fi
@@ -86,3 +87,49 @@ for file in "$tool_folder/bootmgfw.efi" "$pe_folder/SDone.SDI" "$pe_folder/jszc"
   in_profile "$(dirname "$file")" "$(basename "$file")" ||
     printf 'Tarnvik stand-in for %s\n' "$(basename "$file")" >"$file"
 done
+
+# The data files the USB maker ships in its tool\ and PE\ folders (tools/machines/README.md):
+# a 7z archive of the boot file set with its two boot stores (in the format of the fake
+# bcdedit), the boot image it is added to (an ISO), the boot area's archive and the notes
+# left on the stick. The archive and the image are made once per version of this script
+# into the bin folder and copied from there, since many tests make machines.
+store_json() { # identifier, description, loader path of the WinPE entry
+  printf '{\n  "objects": {\n'
+  printf '    "{bootmgr}": { "type": "bootmgr", "description": "Windows Boot Manager", "elements": { "timeout": "30" } },\n'
+  printf '    "%s": { "type": "osloader", "description": "%s",\n' "$1" "$2"
+  printf '      "elements": { "device": "boot", "path": "%s", "osdevice": "boot" } },\n' "$3"
+  printf '    "{ramdiskoptions}": { "type": "device", "description": "Ramdisk Options",\n'
+  printf '      "elements": { "ramdisksdidevice": "boot", "ramdisksdipath": "\\\\boot\\\\boot.sdi" } }\n'
+  printf '  },\n  "displayOrder": [ "%s" ],\n  "default": "%s"\n}\n' "$1" "$1"
+}
+make_boot_data() { # folder to fill with Udata.bak and Uiso.bak
+  local tree=$1/tree
+  mkdir -p "$tree/set/boot" "$tree/set/efi/microsoft/boot" "$tree/set/efi/boot" "$tree/image/efi/boot"
+  store_json "{e2f00ef7-af5f-48d4-99a2-7b1c6f57e63d}" "Windows PE (BIOS)" '\\windows\\system32\\boot\\winload.exe' \
+    >"$tree/set/boot/BCD"
+  store_json "{2b27e930-f7ab-11df-aeb8-c641fe7f0057}" "Windows PE (UEFI)" '\\windows\\system32\\boot\\winload.efi' \
+    >"$tree/set/efi/microsoft/boot/BCD"
+  for file in set/boot/boot.sdi set/bootmgr set/efi/boot/bootx64.efi image/efi/boot/bootx64.efi image/bootmgr; do
+    printf 'Tarnvik stand-in for %s\n' "$(basename "$file")" >"$tree/$file"
+  done
+  (cd "$tree/set" && 7z a -bd Udata.7z bootmgr boot efi >"$tree/7z.log") &&
+    mv "$tree/set/Udata.7z" "$1/Udata.bak" &&
+    xorriso -report_about FAILURE -as mkisofs -J -R -V TARNVIK -o "$1/Uiso.bak" "$tree/image" 2>"$tree/xorriso.log" ||
+    { cat "$tree"/*.log >&2; return 1; }
+  rm -rf "$tree"
+}
+boot_data=$bin/machine-data-$(cksum <"$0" | cut -d' ' -f1)
+if [ ! -f "$boot_data/Uiso.bak" ]; then
+  # Made aside and renamed into place, so machines made at the same time never see half of it.
+  mkdir -p "$bin"
+  made=$(realpath "$(mktemp -d "$bin/machine-data.XXXXXX")")
+  make_boot_data "$made" || { rm -rf "$made"; echo "make-machine: cannot make Udata.bak and Uiso.bak (p7zip-full and xorriso installed?)" >&2; exit 1; }
+  mv -T "$made" "$boot_data" 2>/dev/null || rm -rf "$made"
+fi
+for file in Udata.bak Uiso.bak; do
+  in_profile "$tool_folder" "$file" || cp "$boot_data/$file" "$tool_folder/$file"
+done
+in_profile "$pe_folder" data.VQ || printf 'Tarnvik stand-in for data.VQ\n' >"$pe_folder/data.VQ"
+in_profile "$tool_folder" 注意事项.txt ||
+  printf '注意事项\r\n\r\n本U盘由 Tarnvik 制作，含隐藏的启动区和 EFI 分区。\r\n请勿格式化或删除 boot 文件夹，否则U盘将无法启动。\r\n' \
+    >"$tool_folder/注意事项.txt"

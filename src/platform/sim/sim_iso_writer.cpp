@@ -1,5 +1,5 @@
 // The simulated ISO writer (iso.dll). Two command lines:
-//   -silent -in IMAGE -f FILES   adds files to a boot image (recorded only)
+//   -silent -in IMAGE -f FILES   adds files to a boot image (iso_image_build.h)
 //   -ini IMAGE -writeusb         opens the disk-image writing window for IMAGE
 // The window, class "TfrmUSBWrite" titled "写入硬盘映像", holds in this order: the drive
 // list (a TComboBox of "(X:) NAME" for each lettered volume of a USB disk, the first one
@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "platform/codepage.h"
+#include "platform/sim/iso_image_build.h"
 #include "platform/sim/command_line_split.h"
 #include "platform/sim/disk_layouts.h"
 #include "platform/sim/machine_config.h"
@@ -180,12 +181,17 @@ int RunIsoWriter(const ApplicationRun& run) {
     return OpenWriter(run, image);
   }
   if (arguments.size() == 5 && FoldCase(arguments[0]) == L"-silent" && argument(L"-in") && argument(L"-f")) {
+    const std::string problem = AddFilesToIsoImage(run.machine, run.folder, *argument(L"-in"), *argument(L"-f"));
     Json::Value record;
     record["command"] = "build";
     record["image"] = platform::WideToUtf8(FullPath(run.folder, *argument(L"-in")));
     record["files"] = platform::WideToUtf8(*argument(L"-f"));
+    record["complete"] = problem.empty();
+    if (!problem.empty()) record["error"] = problem;
     AppendStateLine(run.machine.StateFile("isowriter.jsonl"), record);
-    return 0;
+    if (problem.empty()) return 0;
+    Say(run, "iso: " + problem + "\r\n");
+    return 1;
   }
   Say(run, "iso: unknown command line:" + platform::WideToUtf8(run.commandLine) + "\r\n");
   return 1;

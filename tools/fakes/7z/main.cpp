@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "fakes/7z/full_path_extract.h"
 #include "fakes/support/fake_tool.h"
 #include "fakes/support/host_program.h"
 #include "fakes/support/windows_paths.h"
@@ -15,32 +16,40 @@ constexpr int kFatalError = 2;
 constexpr int kCommandLineError = 7;
 
 constexpr char kUsage[] =
-    "Usage: 7z e ARCHIVE [-oFOLDER] [-y] [FILE...]   (on the machine TARNVIK_MACHINE)\n"
-    "  Extracts FILE (a path inside the archive such as WEPE\\WEPE64.WIM; every file when none is\n"
-    "  given) from ARCHIVE into FOLDER (the working folder by default) without folders.\n"
+    "Usage: 7z e|x ARCHIVE [-oFOLDER] [-y] [-aos] [FILE...]   (on the machine TARNVIK_MACHINE)\n"
+    "  e  extracts FILE (a path inside the archive such as WEPE\\WEPE64.WIM; every file when\n"
+    "     none is given) from ARCHIVE into FOLDER (the working folder by default) without folders.\n"
+    "  x  extracts them with their folders.\n"
+    "  -aos skips files that already exist; without it existing files are overwritten.\n"
     "  Exit status: 7z's; 2 when a FILE is not in the archive; 7 for a wrong command line.\n";
 
 struct Request {
+  bool withFolders = false;  // x; e drops the archive's folders
+  bool skipExisting = false; // -aos
   std::string archive;
   std::string folder;  // empty: the working folder
   std::vector<std::string> files;
 };
 
 Request ReadRequest(const std::vector<std::string>& args) {
-  if (args.empty() || !fakes::EqualsNoCase(args[0], "e")) {
-    throw fakes::ToolError("the command is 'e' (extract without folders): 7z --help", kCommandLineError);
+  if (args.empty() || (!fakes::EqualsNoCase(args[0], "e") && !fakes::EqualsNoCase(args[0], "x"))) {
+    throw fakes::ToolError("the command is 'e' (extract without folders) or 'x' (with folders): 7z --help",
+                           kCommandLineError);
   }
   Request request;
+  request.withFolders = fakes::EqualsNoCase(args[0], "x");
   bool archiveGiven = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.rfind("-o", 0) == 0 || arg.rfind("-O", 0) == 0) {
       if (arg.size() == 2) throw fakes::ToolError("-o needs a folder, written right after it", kCommandLineError);
       request.folder = arg.substr(2);
-    } else if (arg == "-y" || arg == "-Y") {
-      // Overwriting without asking is what the fake always does.
+    } else if (fakes::EqualsNoCase(arg, "-y")) {
+      // Never asking is what the fake always does.
+    } else if (fakes::EqualsNoCase(arg, "-aos")) {
+      request.skipExisting = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      throw fakes::ToolError("'" + arg + "' is not a switch of this 7z (-o, -y)", kCommandLineError);
+      throw fakes::ToolError("'" + arg + "' is not a switch of this 7z (-o, -y, -aos)", kCommandLineError);
     } else if (!archiveGiven) {
       request.archive = arg;
       archiveGiven = true;
@@ -62,9 +71,8 @@ int Run(const std::vector<std::string>& args) {
   Request request = ReadRequest(args);
   auto machine = sim::OpenMachineFromEnvironment();
   std::string archive = fakes::HostPathOf(*machine, fakes::FullWindowsPath(request.archive)).string();
-  std::string folder =
-      fakes::HostPathOf(*machine, request.folder.empty() ? fakes::WorkingFolder() : fakes::FullWindowsPath(request.folder))
-          .string();
+  const std::string windowsFolder =
+      request.folder.empty() ? fakes::WorkingFolder() : fakes::FullWindowsPath(request.folder);
   std::string sevenZip = fakes::FindHostProgram("7z", "p7zip-full").string();
 
   // 7z passes over a name that matches nothing: ask for each one first. -ssc-: names match
@@ -77,8 +85,14 @@ int Run(const std::vector<std::string>& args) {
       throw fakes::ToolError(file + ": No files to process: " + request.archive + " holds no such file");
     }
   }
-  std::vector<std::string> command{sevenZip, "e", "-y", "-ssc-", "-o" + folder, "--", archive};
-  for (const std::string& file : request.files) command.push_back(InsideName(file));
+  std::vector<std::string> inside;
+  for (const std::string& file : request.files) inside.push_back(InsideName(file));
+  if (request.withFolders) {
+    return fakes::ExtractWithFolders(*machine, sevenZip, archive, inside, windowsFolder, request.skipExisting);
+  }
+  std::vector<std::string> command{sevenZip, "e", "-y", request.skipExisting ? "-aos" : "-aoa", "-ssc-",
+                                   "-o" + fakes::HostPathOf(*machine, windowsFolder).string(), "--", archive};
+  command.insert(command.end(), inside.begin(), inside.end());
   return fakes::RunHostProgram(command);
 }
 

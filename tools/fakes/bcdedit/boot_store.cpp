@@ -1,9 +1,11 @@
 #include "fakes/bcdedit/boot_store.h"
 
 #include <cwctype>
+#include <utility>
 
 #include "fakes/support/fake_tool.h"
 #include "fakes/support/machine_state.h"
+#include "fakes/support/windows_paths.h"
 #include "platform/sim/sim_services.h"
 
 namespace fakes {
@@ -44,6 +46,8 @@ BootStore FreshStore(const sim::SimPlatform& machine) {
 // Reads the fields of state/bcd.json, naming the one that is wrong.
 class StoreReader {
  public:
+  explicit StoreReader(std::string name) : name_(std::move(name)) {}
+
   BootStore Read(const Json::Value& root) {
     Expect(root.isObject(), "the file", "an object");
     BootStore store;
@@ -83,19 +87,34 @@ class StoreReader {
     return object;
   }
 
-  static void Expect(bool ok, const std::string& field, const std::string& what) {
-    if (!ok) throw ToolError(std::string("state/") + kStoreFile + ": " + field + " must be " + what);
+  void Expect(bool ok, const std::string& field, const std::string& what) const {
+    if (!ok) throw ToolError(name_ + ": " + field + " must be " + what);
   }
+
+  std::string name_;
 };
 
 }  // namespace
 
-BootStore LoadStore(const sim::SimPlatform& machine) {
-  auto document = ReadStateJson(machine, kStoreFile);
-  return document ? StoreReader().Read(*document) : FreshStore(machine);
+StoreLocation SystemStore(const sim::SimPlatform& machine) {
+  return {machine.StateFile("bcd.json"), "state/bcd.json", true};
 }
 
-void SaveStore(const sim::SimPlatform& machine, const BootStore& store) {
+StoreLocation StoreFileAt(const sim::SimPlatform& machine, const std::string& path) {
+  const std::string full = FullWindowsPath(path);
+  return {HostPathOf(machine, full), full, false};
+}
+
+BootStore LoadStore(const sim::SimPlatform& machine, const StoreLocation& location) {
+  auto document = ReadJsonFile(location.file);
+  if (document) return StoreReader(location.name).Read(*document);
+  if (!location.systemStore) {
+    throw ToolError("/store " + location.name + ": the boot configuration data store could not be opened (no such file)");
+  }
+  return FreshStore(machine);
+}
+
+void SaveStore(const StoreLocation& location, const BootStore& store) {
   Json::Value root(Json::objectValue);
   root["objects"] = Json::Value(Json::objectValue);
   for (const auto& [id, object] : store.objects) {
@@ -108,7 +127,7 @@ void SaveStore(const sim::SimPlatform& machine, const BootStore& store) {
   root["displayOrder"] = Json::Value(Json::arrayValue);
   for (const std::string& id : store.displayOrder) root["displayOrder"].append(id);
   root["default"] = store.defaultEntry;
-  WriteStateJson(machine, kStoreFile, root);
+  WriteJsonFile(location.file, root);
 }
 
 std::string KindHeading(const std::string& type) { return Headings().at(type); }

@@ -3,6 +3,7 @@
 
 #include <json/value.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,14 +31,23 @@ struct BootStore {
   std::string defaultEntry;  // empty: no default
 };
 
-inline constexpr char kStoreFile[] = "bcd.json";
+// Where a store is kept: the machine's own in state/bcd.json, or a store file named with
+// /store (a file of the same format on a drive of the machine).
+struct StoreLocation {
+  std::filesystem::path file;  // on the host
+  std::string name;            // as messages name it: "state/bcd.json" or the Windows path
+  bool systemStore = false;
+};
+StoreLocation SystemStore(const sim::SimPlatform& machine);
+// `path` as given after /store, relative to the working folder or full.
+StoreLocation StoreFileAt(const sim::SimPlatform& machine, const std::string& path);
 
-// The machine's store: state/bcd.json, or, when there is none, the store of a freshly
-// installed Windows (the boot manager with a 30 second menu and {current}, the running
-// system, as the one entry and default). Throws ToolError naming the file and the field
-// when the file is not a store.
-BootStore LoadStore(const sim::SimPlatform& machine);
-void SaveStore(const sim::SimPlatform& machine, const BootStore& store);
+// The store at `location`. The machine's own, when state/bcd.json is missing, is that of
+// a freshly installed Windows (the boot manager with a 30 second menu and {current}, the
+// running system, as the one entry and default); a missing store file fails. Throws
+// ToolError naming the file and the field when the file is not a store.
+BootStore LoadStore(const sim::SimPlatform& machine, const StoreLocation& location);
+void SaveStore(const StoreLocation& location, const BootStore& store);
 
 // The heading of an object's kind in listings ("Windows Boot Loader").
 std::string KindHeading(const std::string& type);

@@ -136,11 +136,20 @@ std::string Default(sim::SimPlatform&, BootStore& store, const std::vector<std::
   return "The operation completed successfully.";
 }
 
+std::string Timeout(sim::SimPlatform& machine, BootStore& store, const std::vector<std::string>& args) {
+  ExpectCount(args, 2, "SECONDS");
+  BootObject& manager = Existing(store, "/timeout", "{bootmgr}");
+  CheckElement(machine, "{bootmgr}", manager.type, "timeout", args[1]);
+  manager.elements["timeout"] = args[1];
+  return "The operation completed successfully.";
+}
+
 using Command = std::string (*)(sim::SimPlatform&, BootStore&, const std::vector<std::string>&);
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands{
-      {"/create", Create}, {"/delete", Delete}, {"/set", Set}, {"/displayorder", DisplayOrder}, {"/default", Default}};
+      {"/create", Create}, {"/delete", Delete}, {"/set", Set}, {"/displayorder", DisplayOrder},
+      {"/default", Default}, {"/timeout", Timeout}};
   return commands;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The commands that change the boot store: /create, /delete, /set, /displayorder, /default.
+// The commands that change the boot store: /create, /delete, /set, /displayorder, /default,
+// /timeout.
 
 #include <string>
 #include <vector>

@@ -10,20 +10,24 @@
 namespace fakes {
 namespace {
 
-enum class ValueKind { Device, VolumePath, Boolean, Seconds };
+enum class ValueKind { Device, VolumePath, Boolean, Seconds, Locale, Choice };
 
 struct ElementRule {
   std::string name;
   ValueKind kind;
-  std::set<std::string> types;  // kinds of objects the element applies to
+  std::set<std::string> types;    // kinds of objects the element applies to
+  std::set<std::string> choices;  // Choice: the words it takes, in lower case
 };
 
 const std::vector<ElementRule>& Rules() {
   static const std::vector<ElementRule> rules{
       {"device", ValueKind::Device, {kBootManager, kOsLoader, kBootSector}},
       {"path", ValueKind::VolumePath, {kBootManager, kOsLoader, kBootSector}},
+      {"locale", ValueKind::Locale, {kBootManager, kOsLoader}},
       {"osdevice", ValueKind::Device, {kOsLoader}},
       {"systemroot", ValueKind::VolumePath, {kOsLoader}},
+      {"nx", ValueKind::Choice, {kOsLoader}, {"optin", "optout", "alwayson", "alwaysoff"}},
+      {"pae", ValueKind::Choice, {kOsLoader}, {"default", "forceenable", "forcedisable"}},
       {"detecthal", ValueKind::Boolean, {kOsLoader}},
       {"winpe", ValueKind::Boolean, {kOsLoader}},
       {"ramdisksdidevice", ValueKind::Device, {kDeviceOptions}},
@@ -65,8 +69,23 @@ std::string DeviceProblem(sim::SimPlatform& machine, const std::string& value) {
   return "a device is partition=X:, ramdisk=[X:]\\path,{options} or boot";
 }
 
-std::string ValueProblem(sim::SimPlatform& machine, ValueKind kind, const std::string& value) {
-  switch (kind) {
+// A language tag such as "zh-cn" or "en-US": letters, parts joined by '-'.
+bool IsLocale(const std::string& value) {
+  bool partStarts = true;
+  for (unsigned char c : value) {
+    if (c == '-' && !partStarts) {
+      partStarts = true;
+    } else if (std::isalpha(c)) {
+      partStarts = false;
+    } else {
+      return false;
+    }
+  }
+  return !partStarts;
+}
+
+std::string ValueProblem(sim::SimPlatform& machine, const ElementRule& rule, const std::string& value) {
+  switch (rule.kind) {
     case ValueKind::Device:
       return DeviceProblem(machine, value);
     case ValueKind::VolumePath:
@@ -80,6 +99,14 @@ std::string ValueProblem(sim::SimPlatform& machine, ValueKind kind, const std::s
                      std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); })
                  ? ""
                  : "the value is a number of seconds";
+    case ValueKind::Locale:
+      return IsLocale(value) ? "" : "the value is a language such as zh-cn";
+    case ValueKind::Choice: {
+      if (rule.choices.count(LowerAscii(value)) == 1) return "";
+      std::string words;
+      for (const std::string& word : rule.choices) words += (words.empty() ? "" : ", ") + word;
+      return "the value is one of " + words;
+    }
   }
   return "";
 }
@@ -107,7 +134,7 @@ void CheckElement(sim::SimPlatform& machine, const std::string& id, const std::s
     throw ToolError("/set " + id + ": the element '" + name + "' does not apply to a " + KindHeading(type) +
                     " entry");
   }
-  std::string problem = ValueProblem(machine, rule->kind, value);
+  std::string problem = ValueProblem(machine, *rule, value);
   if (!problem.empty()) throw ToolError("/set " + id + " " + name + " '" + value + "': " + problem);
 }
 

@@ -14,8 +14,8 @@ const std::vector<std::string>& KnownElements();
 // Throws ToolError saying what is wrong when `name` is no known element, does not apply to
 // an object of kind `type`, or `value` is not a value of the element: a device
 // ("partition=X:", "ramdisk=[X:]\path,{id}" or "boot", X a drive of the machine), a path
-// on a volume ("\..."), a boolean (yes, no, on, off, true, false, 1, 0) or a number of
-// seconds.
+// on a volume ("\..."), a boolean (yes, no, on, off, true, false, 1, 0), a number of
+// seconds, a language ("zh-cn") or one of an element's words (nx OptIn, pae ForceEnable).
 void CheckElement(sim::SimPlatform& machine, const std::string& id, const std::string& type,
                   const std::string& name, const std::string& value);
 

@@ -34,7 +34,10 @@ MachineLock::MachineLock(const sim::SimPlatform& machine) {
 MachineLock::~MachineLock() { ::close(fd_); }
 
 std::optional<Json::Value> ReadStateJson(const sim::SimPlatform& machine, const std::string& name) {
-  fs::path file = machine.StateFile(name);
+  return ReadJsonFile(machine.StateFile(name));
+}
+
+std::optional<Json::Value> ReadJsonFile(const fs::path& file) {
   std::error_code ec;
   if (!fs::exists(file, ec)) return std::nullopt;
   std::ifstream in(file, std::ios::binary);
@@ -50,7 +53,10 @@ std::optional<Json::Value> ReadStateJson(const sim::SimPlatform& machine, const 
 }
 
 void WriteStateJson(const sim::SimPlatform& machine, const std::string& name, const Json::Value& document) {
-  fs::path file = machine.StateFile(name);
+  WriteJsonFile(machine.StateFile(name), document);
+}
+
+void WriteJsonFile(const fs::path& file, const Json::Value& document) {
   fs::path temporary = file;
   temporary += ".new-" + std::to_string(::getpid());
   Json::StreamWriterBuilder writer;

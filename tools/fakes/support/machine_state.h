@@ -25,11 +25,13 @@ class MachineLock {
   int fd_ = -1;
 };
 
-// The JSON document in state/NAME, or nothing when the file does not exist. Throws
-// ToolError naming the file when it cannot be read or is not strict JSON.
+// The JSON document in `file`, or nothing when the file does not exist. Throws ToolError
+// naming the file when it cannot be read or is not strict JSON.
+std::optional<Json::Value> ReadJsonFile(const std::filesystem::path& file);
 std::optional<Json::Value> ReadStateJson(const sim::SimPlatform& machine, const std::string& name);
 
-// Replaces state/NAME with `document` at once: written beside it, then renamed over it.
+// Replaces `file` with `document` at once: written beside it, then renamed over it.
+void WriteJsonFile(const std::filesystem::path& file, const Json::Value& document);
 void WriteStateJson(const sim::SimPlatform& machine, const std::string& name, const Json::Value& document);
 
 // Appends `record` as one line of compact JSON to state/NAME.
