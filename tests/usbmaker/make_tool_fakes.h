@@ -48,9 +48,10 @@ inline std::string PlainListing(int sizeMiB) {
          " f: 2 efi FAT32 35 MB efi\n";
 }
 
-// A program start of state/processes.jsonl that was not started by cmd.exe: cmd.exe with
-// its parameters as they were passed, or any other program by its file name.
-inline std::vector<std::string> TopLevelStarts(const std::filesystem::path& machineFolder) {
+// The program starts of state/processes.jsonl that cmd.exe did not make: cmd.exe with its
+// parameters as they were passed, or any other program by its file name; with
+// `withFolder`, "(FOLDER) " before each.
+inline std::vector<std::string> TopLevelStarts(const std::filesystem::path& machineFolder, bool withFolder = false) {
   std::vector<std::string> starts;
   std::ifstream lines(machineFolder / "state" / "processes.jsonl");
   for (std::string line; std::getline(lines, line);) {
@@ -58,7 +59,8 @@ inline std::vector<std::string> TopLevelStarts(const std::filesystem::path& mach
     if (!Json::Reader().parse(line, start) || !start["parent"].isNull()) continue;
     std::string program = start["program"].asString();
     program = program.substr(program.rfind('\\') + 1);
-    starts.push_back((program == "cmd.exe" ? std::string("cmd") : program) + " " + start["commandLine"].asString());
+    starts.push_back((withFolder ? "(" + start["directory"].asString() + ") " : std::string()) +
+                     (program == "cmd.exe" ? std::string("cmd") : program) + " " + start["commandLine"].asString());
   }
   return starts;
 }
