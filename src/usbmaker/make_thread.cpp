@@ -152,7 +152,6 @@ std::optional<bool> CUMakeThread::CopyToDisk(const std::wstring& source) {
   {
     std::lock_guard lock(copierLock);
     if (StopRequested()) return std::nullopt;
-    copier.reset();
     copier = std::make_unique<FileCopier>(source, currentFile, [this] {
       CurrentWindow progressWindow(window);
       progressWindow.Post(kMsgCopyProgress, PageUnits(CopiedSoFar()), 0);
@@ -163,7 +162,11 @@ std::optional<bool> CUMakeThread::CopyToDisk(const std::wstring& source) {
   // Only this thread replaces the copier, so `running` stays valid here.
   const WaitResult waited = WaitOrStop(running->Finished(), std::nullopt);
   if (waited != WaitResult::Set) return std::nullopt;
+  // The finished copy's bytes move into copiedBytes and leave with the copier, so that
+  // CopiedSoFar never counts them twice.
   std::lock_guard lock(copierLock);
   copiedBytes += running->FileSize();
-  return running->Result();
+  const bool copied = running->Result();
+  copier.reset();
+  return copied;
 }

@@ -68,7 +68,7 @@ class CUMakeThread : public CThreadBase {
 
   std::wstring currentFile;  // the destination being copied; its address goes in 3231
   mutable std::mutex copierLock;
-  std::unique_ptr<FileCopier> copier;  // under copierLock
+  std::unique_ptr<FileCopier> copier;  // the copy in progress, under copierLock
   std::atomic<uint64_t> queuedBytes{0};
   std::atomic<uint64_t> copiedBytes{0};
   std::atomic<bool> busy{false};
