@@ -29,13 +29,26 @@ UsbMakerHooks ReinstallController::UsbHooks() {
   hooks.onSelectedDiskGone = KillTools;
   hooks.simulateBoot = SimulateBoot;
   hooks.postPoint = [this](const UsbMakePoint& point) {
-    if (point.kind == UsbMakePoint::Kind::MakeOnly) {
-      postPoint(std::make_unique<FixedMakeUsbOnly>());
-      return;
+    switch (point.kind) {
+      case UsbMakePoint::Kind::MakeOnly:
+        postPoint(std::make_unique<FixedMakeUsbOnly>());
+        return;
+      case UsbMakePoint::Kind::MakeWithImages: {
+        std::vector<std::string> names;
+        for (const std::wstring& name : point.imageNames) names.push_back(WideToLocal(name));
+        postPoint(std::make_unique<FixedMakeUsbGho>(std::move(names)));
+        return;
+      }
+      case UsbMakePoint::Kind::MakeStart:
+        postPoint(std::make_unique<FixedMakeUsbStart>());
+        return;
+      case UsbMakePoint::Kind::MakeResult:
+        postPoint(std::make_unique<FixedMakeUsbResult>(point.success));
+        return;
+      case UsbMakePoint::Kind::CopyResult:
+        postPoint(std::make_unique<FixedMakeUsbCopyResult>(point.success));
+        return;
     }
-    std::vector<std::string> names;
-    for (const std::wstring& name : point.imageNames) names.push_back(WideToLocal(name));
-    postPoint(std::make_unique<FixedMakeUsbGho>(std::move(names)));
   };
   return hooks;
 }

@@ -6,6 +6,7 @@
 #include "app/log.h"
 #include "app/program_folders.h"
 #include "app/run_hidden.h"
+#include "usbmaker/boot_image_commands.h"
 #include "usbmaker/tool_abort.h"
 #include "usbmaker/tool_driver_timing.h"
 #include "usbmaker/tool_windows.h"
@@ -115,9 +116,9 @@ bool WriteImageWithIsoWriter(wchar_t letter) {
   platform::Files& files = platform::Current().files();
   if (!files.FileExists(tool + L"\\Uiso.iso")) {
     if (toolAbort) return false;
-    RunHidden(L"cmd.exe", FillTemplate(L"/c %s x Udata.bak -y -aos -okqd", {tool + L"\\7z.exe"}), tool, true);
+    RunHidden(L"cmd.exe", UnpackBootFilesCommand(), tool, true);
     if (toolAbort) return false;
-    RunHidden(L"cmd.exe", L"/c copy Uiso.bak Uiso.iso /y && iso.dll -silent -in Uiso.iso -f kqd\\*", tool, true);
+    RunHidden(L"cmd.exe", kBuildBootImageCommand, tool, true);
   }
   if (!files.FileExists(tool + L"\\iso.dll")) {
     LogText("not find iso.dll file\r\n");

@@ -5,7 +5,9 @@
 
 #include "platform/platform.h"
 #include "usbmaker/disk_inventory.h"
+#include "usbmaker/make_thread.h"
 #include "usbmaker/tool_abort.h"
+#include "usbmaker/usb_messages.h"
 
 namespace {
 
@@ -23,6 +25,8 @@ void ForgetVanishedDownload(OsEntry& entry) {
 UsbMakerController::UsbMakerController(const std::vector<std::unique_ptr<OsEntry>>& catalogue, PeEntry& peComponent,
                                        UsbMakerHooks hooks)
     : catalogue(catalogue), peComponent(peComponent), hooks_(std::move(hooks)) {}
+
+UsbMakerController::~UsbMakerController() { makeThread.reset(); }
 
 void UsbMakerController::SetUpPage() {
   RefreshUsbList();
@@ -141,12 +145,12 @@ bool UsbMakerController::StartMakeFlow() {
   if (!images.empty()) {
     UsbMakePoint point{UsbMakePoint::Kind::MakeWithImages, {}};
     for (const OsEntry* entry : images) point.imageNames.push_back(entry->name);
-    Post(std::move(point));
+    PostPoint(std::move(point));
     makeOnly = false;
     for (OsEntry* entry : images) ForgetVanishedDownload(*entry);
     if (!PeComponentPresent()) images.insert(images.begin(), PeDownloadEntry());
   } else {
-    Post({UsbMakePoint::Kind::MakeOnly, {}});
+    PostPoint({UsbMakePoint::Kind::MakeOnly, {}, false});
     makeOnly = true;
     if (PeComponentPresent()) {
       page->ShowMakeBox();
@@ -163,7 +167,7 @@ bool UsbMakerController::PeComponentPresent() const {
   return hooks_.isPeComponentPresent && hooks_.isPeComponentPresent();
 }
 
-void UsbMakerController::Post(UsbMakePoint point) const {
+void UsbMakerController::PostPoint(UsbMakePoint point) const {
   if (hooks_.postPoint) hooks_.postPoint(point);
 }
 
@@ -174,4 +178,24 @@ OsEntry* UsbMakerController::PeDownloadEntry() {
   peDownload_.size = peComponent.size;
   peDownload_.url = peComponent.url;
   return &peDownload_;
+}
+
+bool UsbMakerController::StartMake() {
+  if (makeThread) return false;
+  stage = 0;
+  finished = false;
+  succeeded = false;
+  makeThread = std::make_unique<CUMakeThread>(*this, mainWindow);
+  makeThread->Start();
+  return true;
+}
+
+uint64_t UsbMakerController::CopiedSoFar() const { return makeThread ? makeThread->CopiedSoFar() : 0; }
+
+void UsbMakerController::TrackMakeStage(uint32_t message, uintptr_t wParam) {
+  if (message == kMsgCopyTotal) {
+    stage = 4;
+  } else if (wParam == 1 && message >= kMsgOldPartitionsDeleted && message <= kMsgBootFilesWritten) {
+    stage = static_cast<int32_t>(message - kMsgOldPartitionsDeleted + 1);
+  }
 }

@@ -2,10 +2,10 @@
 // The state behind the USB maker page: the attached USB disks, the one the user selected,
 // and what each button of the page does before a worker takes over. Runs on the UI thread.
 //
-// Comes with the preparation pipeline, not here yet: the format, image-download and make
-// workers (formatThread, downloadThread, makeThread), StartMake, CopiedSoFar, StartFormat
-// and MarkRowComplete.
+// Comes with the preparation pipeline, not here yet: the format and image-download
+// workers (formatThread, downloadThread), StartFormat and MarkRowComplete.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,17 +13,21 @@
 #include <string>
 #include <vector>
 
+#include "app/message_target.h"
 #include "app/os_entry.h"
 #include "usbmaker/usb_disk_guard.h"
 #include "usbmaker/usb_maker_page.h"
 #include "usbmaker/volume_info.h"
 
 // The make flow's tracking points; the owner turns them into FixedMakeUsbGho (with the
-// chosen images' names) and FixedMakeUsbOnly and hands them to the reporter.
+// chosen images' names), FixedMakeUsbOnly, and the make worker's FixedMakeUsbStart,
+// FixedMakeUsbResult and FixedMakeUsbCopyResult (with `success`), and hands them to the
+// reporter.
 struct UsbMakePoint {
-  enum class Kind { MakeWithImages, MakeOnly };
+  enum class Kind { MakeWithImages, MakeOnly, MakeStart, MakeResult, CopyResult };
   Kind kind = Kind::MakeOnly;
   std::vector<std::wstring> imageNames;  // in the order chosen
+  bool success = false;                  // MakeResult, CopyResult
 };
 using UsbMakePointPoster = std::function<void(const UsbMakePoint&)>;
 
@@ -40,10 +44,14 @@ struct UsbMakerHooks {
 // The list background when no USB disk is attached.
 inline constexpr wchar_t kNoUsbBackground[] = L"skin\\u\\NoneUsb-bg.png";
 
+class CUMakeThread;
+
 class UsbMakerController {
  public:
   UsbMakerController(const std::vector<std::unique_ptr<OsEntry>>& catalogue, PeEntry& peComponent,
                      UsbMakerHooks hooks);
+  // Deletes the make worker first: it reports to this controller.
+  ~UsbMakerController();
 
   // Page set-up: fills the list and selects its first disk.
   void SetUpPage();
@@ -69,10 +77,27 @@ class UsbMakerController {
   std::vector<std::unique_ptr<VolumeInfo>> disks;  // one per listed USB disk, in row order
   VolumeInfo* selectedDisk = nullptr;              // an entry of disks, or null
   // Written by the make worker.
-  bool finished = false;
-  bool succeeded = false;
+  std::atomic<bool> finished{false};
+  std::atomic<bool> succeeded{false};
   bool makeOnly = false;
-  int32_t stage = 0;  // 0 none, 1 old partitions deleted, 2 partitioned, 3 boot files written, 4 copying
+  std::atomic<int32_t> stage{0};  // 0 none, 1 old partitions deleted, 2 partitioned, 3 boot files written, 4 copying
+
+  // The make worker (usbmaker/make_thread.h). Creates and starts it on the selected disk,
+  // reporting to mainWindow, unless one exists (false then); clears stage, finished and
+  // succeeded. Whoever hosts the make (the make dialog, the download window) deletes the
+  // worker when it closes.
+  bool StartMake();
+  // The bytes the make worker has copied to the disk; 0 without a worker.
+  uint64_t CopiedSoFar() const;
+  // The page's message hook on the main window: the make's progress stage.
+  void TrackMakeStage(uint32_t message, uintptr_t wParam);
+  std::unique_ptr<CUMakeThread> makeThread;
+  IMessageTarget* mainWindow = nullptr;  // not owned; set with the page
+  // The make dialog while it is open (it sets and clears it); the make's end goes there.
+  std::atomic<IMessageTarget*> makeDialog{nullptr};
+
+  // A tracking point for the owner to report; from any thread.
+  void PostPoint(UsbMakePoint point) const;
 
  private:
   // The selected disk's first letter after the refusal check; 0 (after telling the user)
@@ -83,7 +108,6 @@ class UsbMakerController {
   void Simulate();
   void RemoveDisk(size_t index);
   bool PeComponentPresent() const;
-  void Post(UsbMakePoint point) const;
   // The WinPE component as an entry of the download list.
   OsEntry* PeDownloadEntry();
 
