@@ -175,3 +175,10 @@ OsEntry* UsbMakerController::PeDownloadEntry() {
   peDownload_.url = peComponent.url;
   return &peDownload_;
 }
+
+bool UsbMakerController::StartFormat(bool restore, bool convertNtfs) {
+  if (formatThread && formatThread->IsRunning()) return false;
+  formatThread.reset();
+  formatThread = std::make_unique<CFormatThread>(restore, convertNtfs, *this);
+  return formatThread->Start();
+}

@@ -2,10 +2,10 @@
 // The state behind the USB maker page: the attached USB disks, the one the user selected,
 // and what each button of the page does before a worker takes over. Runs on the UI thread.
 //
-// Comes with the preparation pipeline, not here yet: the format, image-download and make
-// workers (formatThread, downloadThread, makeThread), StartMake, CopiedSoFar, StartFormat
-// and MarkRowComplete.
+// Comes with the preparation pipeline, not here yet: the image-download and make workers
+// (downloadThread, makeThread), StartMake, CopiedSoFar and MarkRowComplete.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/message_target.h"
 #include "app/os_entry.h"
+#include "usbmaker/format_thread.h"
 #include "usbmaker/usb_disk_guard.h"
 #include "usbmaker/usb_maker_page.h"
 #include "usbmaker/volume_info.h"
@@ -73,6 +75,14 @@ class UsbMakerController {
   bool succeeded = false;
   bool makeOnly = false;
   int32_t stage = 0;  // 0 none, 1 old partitions deleted, 2 partitioned, 3 boot files written, 4 copying
+
+  // The format job (restore and/or NTFS conversion) on the selected disk; false while one
+  // runs.
+  bool StartFormat(bool restore, bool convertNtfs);
+  // The open format dialog, set and cleared by the page; the format worker reports to it.
+  // The page deletes formatThread before it clears this and destroys the dialog.
+  std::atomic<IMessageTarget*> formatDialog{nullptr};
+  std::unique_ptr<CFormatThread> formatThread;
 
  private:
   // The selected disk's first letter after the refusal check; 0 (after telling the user)
