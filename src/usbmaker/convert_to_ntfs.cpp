@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "app/run_hidden.h"
 #include "app/system_drive.h"
 #include "app/template_fill.h"
 #include "platform/platform.h"
 #include "usbmaker/tool_abort.h"
+#include "usbmaker/tool_commands.h"
 
 namespace {
 
@@ -30,6 +30,6 @@ bool ConvertToNtfs(wchar_t letter) {
   if (IsNtfs(letter)) return true;
   const std::wstring command = FillTemplate(L"/c convert %c: /fs:ntfs /x", {letter});
   if (toolAbort) return false;
-  RunHidden(L"cmd.exe", command, std::nullopt, true);
+  RunCommand(command);
   return IsNtfs(letter);
 }

@@ -1,17 +1,16 @@
 #include "usbmaker/restore_usb_disk.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "app/log.h"
 #include "app/product.h"
-#include "app/run_hidden.h"
 #include "app/template_fill.h"
 #include "app/text_helpers.h"
 #include "usbmaker/disk_inventory.h"
 #include "usbmaker/gdisk_steps.h"
 #include "usbmaker/tool_abort.h"
+#include "usbmaker/tool_commands.h"
 
 bool RestoreUsbDisk(wchar_t letter) {
   toolAbort = false;
@@ -24,7 +23,7 @@ bool RestoreUsbDisk(wchar_t letter) {
 
   const std::wstring wipe = FillTemplate(L"/c rd /s /q %c:\n", {letter});
   LogText(WideToLocal(wipe));
-  RunHidden(L"cmd.exe", wipe, std::nullopt, true);
+  RunCommand(wipe);
 
   if (!DeleteAllPartitions(diskNumber + 1) || !CreateUsbPartitions(diskNumber + 1, 0, 0, 0)) return false;
   if (!FormatBootArea(diskNumber)) {
@@ -35,6 +34,6 @@ bool RestoreUsbDisk(wchar_t letter) {
 
   const std::wstring label = FillTemplate(L"/c label %c: %s", {letter, kProductTitle});
   LogText(WideToLocal(label + L"\r\n"));
-  RunHidden(L"cmd.exe", label, std::nullopt, true);
+  RunCommand(label);
   return true;
 }
