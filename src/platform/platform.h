@@ -67,6 +67,18 @@ struct VolumeInformation {
   std::wstring fileSystem;
 };
 
+// An open file read or written piece by piece from its start (ReadFile, WriteFile on a
+// handle of CreateFileW); closed when the object goes.
+class OpenFile {
+ public:
+  virtual ~OpenFile() = default;
+  // Up to `size` bytes into `data`: how many were read, 0 at the end of the file, nothing
+  // when the read fails.
+  virtual std::optional<size_t> Read(char* data, size_t size) = 0;
+  // All `size` bytes, or false.
+  virtual bool Write(const char* data, size_t size) = 0;
+};
+
 // Files and folders, by Windows path ("C:\\a\\b").
 class Files {
  public:
@@ -81,6 +93,12 @@ class Files {
   // or a read fails.
   virtual bool ReadFileInChunks(const std::wstring& path, size_t chunkBytes,
                                 const std::function<void(const char* data, size_t size)>& consume) = 0;
+  // CreateFileW of an existing file for reading; nothing when it cannot be opened, as a
+  // file another program holds.
+  virtual std::unique_ptr<OpenFile> OpenFileForReading(const std::wstring& path) = 0;
+  // CreateFileW with CREATE_ALWAYS for writing: a new file, or an existing one emptied.
+  // Nothing under WriteFile's conditions (a missing folder, a read-only file).
+  virtual std::unique_ptr<OpenFile> CreateFileForWriting(const std::wstring& path) = 0;
   // Whether a file (not a folder) exists at the path.
   virtual bool FileExists(const std::wstring& path) = 0;
   // Creates or replaces a file with these bytes; false when it cannot be written, as over

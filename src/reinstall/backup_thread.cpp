@@ -15,20 +15,6 @@ std::wstring WithoutBackslashes(std::wstring folder) {
 
 }  // namespace
 
-void CollectFiles(const std::wstring& folder, std::vector<std::wstring>& files, int64_t& totalBytes) {
-  const std::wstring prefix = folder.empty() || folder.back() != L'\\' ? folder + L"\\" : folder;
-  auto entries = platform::Current().files().ListDirectory(prefix);
-  if (!entries) return;
-  for (const platform::DirectoryEntry& entry : *entries) {
-    if (entry.isDirectory) {
-      CollectFiles(prefix + entry.name + L"\\", files, totalBytes);
-    } else {
-      files.push_back(prefix + entry.name);
-      totalBytes += entry.size;
-    }
-  }
-}
-
 std::wstring BackupTargetOf(const std::wstring& file, const std::wstring& sourceFolder, const std::wstring& backupDir) {
   const std::wstring source = WithoutBackslashes(sourceFolder);
   const size_t slash = source.rfind(L'\\');

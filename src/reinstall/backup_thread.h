@@ -12,11 +12,6 @@
 
 class ReinstallController;
 
-// Appends the path of every file below `folder`, in every subfolder, to `files` and adds
-// their sizes to `totalBytes`; hidden and system files count like any other. A folder
-// that cannot be listed adds nothing.
-void CollectFiles(const std::wstring& folder, std::vector<std::wstring>& files, int64_t& totalBytes);
-
 // Where the backup puts `file` of the source folder `sourceFolder`: below `backupDir`,
 // keeping the source folder's own name (C:\Users\A\Desktop\x\y.txt with D:\beifenshuju
 // goes to D:\beifenshuju\Desktop\x\y.txt).

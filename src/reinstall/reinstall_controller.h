@@ -20,6 +20,7 @@
 #include "reinstall/download_polling.h"
 #include "reinstall/install_notices.h"
 #include "reinstall/point_poster.h"
+#include "usbmaker/program_copy.h"
 #include "usbmaker/usb_maker_controller.h"
 
 class CBackupThread;
@@ -140,6 +141,9 @@ class ReinstallController : private ICheckFindings {
 
   // The USB maker's state; the page is set by the main frame.
   UsbMakerController usbMaker;
+  // The program's copy of itself, for the copy dialog; its programToStart() is started
+  // when the main window closes after the copy.
+  ProgramCopy programCopy;
 
  private:
   // What the check worker finds, stored as it arrives.

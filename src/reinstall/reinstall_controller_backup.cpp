@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "app/contains_no_case.h"
+#include "app/file_tree.h"
 #include "app/log.h"
 #include "platform/platform.h"
 #include "reinstall/backup_dir.h"

@@ -199,3 +199,10 @@ void UsbMakerController::TrackMakeStage(uint32_t message, uintptr_t wParam) {
     stage = static_cast<int32_t>(message - kMsgOldPartitionsDeleted + 1);
   }
 }
+
+bool UsbMakerController::StartFormat(bool restore, bool convertNtfs) {
+  if (formatThread && formatThread->IsRunning()) return false;
+  formatThread.reset();
+  formatThread = std::make_unique<CFormatThread>(restore, convertNtfs, *this);
+  return formatThread->Start();
+}

@@ -2,8 +2,8 @@
 // The state behind the USB maker page: the attached USB disks, the one the user selected,
 // and what each button of the page does before a worker takes over. Runs on the UI thread.
 //
-// Comes with the preparation pipeline, not here yet: the format and image-download
-// workers (formatThread, downloadThread), StartFormat and MarkRowComplete.
+// Comes with the image downloads, not here yet: the image-download worker
+// (downloadThread) and MarkRowComplete.
 
 #include <atomic>
 #include <cstdint>
@@ -15,6 +15,7 @@
 
 #include "app/message_target.h"
 #include "app/os_entry.h"
+#include "usbmaker/format_thread.h"
 #include "usbmaker/usb_disk_guard.h"
 #include "usbmaker/usb_maker_page.h"
 #include "usbmaker/volume_info.h"
@@ -98,6 +99,14 @@ class UsbMakerController {
 
   // A tracking point for the owner to report; from any thread.
   void PostPoint(UsbMakePoint point) const;
+
+  // The format job (restore and/or NTFS conversion) on the selected disk; false while one
+  // runs.
+  bool StartFormat(bool restore, bool convertNtfs);
+  // The open format dialog, set and cleared by the page; the format worker reports to it.
+  // The page deletes formatThread before it clears this and destroys the dialog.
+  std::atomic<IMessageTarget*> formatDialog{nullptr};
+  std::unique_ptr<CFormatThread> formatThread;
 
  private:
   // The selected disk's first letter after the refusal check; 0 (after telling the user)

@@ -42,6 +42,8 @@ class RecordingConsolePlatform::Empty : public platform::Files,
   bool ReadFileInChunks(const std::wstring&, size_t, const std::function<void(const char*, size_t)>&) override {
     return false;
   }
+  std::unique_ptr<platform::OpenFile> OpenFileForReading(const std::wstring&) override { return nullptr; }
+  std::unique_ptr<platform::OpenFile> CreateFileForWriting(const std::wstring&) override { return nullptr; }
   bool FileExists(const std::wstring&) override { return false; }
   bool WriteFile(const std::wstring&, const std::string&) override { return false; }
   bool RemoveFile(const std::wstring&) override { return false; }

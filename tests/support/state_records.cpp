@@ -7,8 +7,12 @@
 namespace testing_support {
 
 std::vector<Json::Value> ReadStateLines(const TempMachine& machine, const std::string& name) {
+  return ReadStateLines(machine.folder(), name);
+}
+
+std::vector<Json::Value> ReadStateLines(const std::filesystem::path& machineFolder, const std::string& name) {
   std::vector<Json::Value> lines;
-  std::ifstream in(machine.folder() / "state" / name);
+  std::ifstream in(machineFolder / "state" / name);
   std::string line;
   Json::CharReaderBuilder builder;
   while (std::getline(in, line)) {

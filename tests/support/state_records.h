@@ -13,6 +13,8 @@ namespace testing_support {
 // The lines of a JSON-lines file of state/ ("processes.jsonl"), each parsed; none when the
 // file does not exist.
 std::vector<Json::Value> ReadStateLines(const TempMachine& machine, const std::string& name);
+// The same for the machine in `machineFolder`.
+std::vector<Json::Value> ReadStateLines(const std::filesystem::path& machineFolder, const std::string& name);
 
 // A JSON file of state/ ("bcd.json") parsed; null when the file does not exist.
 Json::Value ReadStateFile(const TempMachine& machine, const std::string& name);

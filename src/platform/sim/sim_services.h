@@ -27,6 +27,8 @@ class SimFiles : public platform::Files {
   std::optional<std::string> ReadFile(const std::wstring& path) override;
   bool ReadFileInChunks(const std::wstring& path, size_t chunkBytes,
                         const std::function<void(const char* data, size_t size)>& consume) override;
+  std::unique_ptr<platform::OpenFile> OpenFileForReading(const std::wstring& path) override;
+  std::unique_ptr<platform::OpenFile> CreateFileForWriting(const std::wstring& path) override;
   bool FileExists(const std::wstring& path) override;
   bool WriteFile(const std::wstring& path, const std::string& bytes) override;
   bool RemoveFile(const std::wstring& path) override;
