@@ -179,6 +179,7 @@ TEST(MultiDownThread, TheWinPeComponentIsFetchedIntoPeDirAndMakesTheComponentRea
   u.worker.reset();
   EXPECT_EQ(CThunder::Instance()->ActiveCount(), 0u);
   EXPECT_EQ(CThunder::Instance()->ParkedCount(), 0u);
+  EXPECT_GT(CGlobalParam::Instance()->MeanDownloadSpeed(), 0);
 }
 
 TEST(MultiDownThread, AdoptsTheReinstallsDownloadResumesItAndLeavesItAlone) {
@@ -285,6 +286,41 @@ TEST(MultiDownThread, CancellingDeletesACompleteTaskAndParksAnIncompleteOne) {
   EXPECT_EQ(engine->ActiveCount(), 0u);
   EXPECT_EQ(engine->ParkedCount(), 2u);
   EXPECT_EQ(u.journal.Lines().back(), L"3026");
+}
+
+TEST(MultiDownThread, ClosedMidwayItParksItsImageDropsItsWinPeAndRestoresTheStates) {
+  services::ServiceOptions stall;
+  stall.stallAtOffset = 64 << 10;
+  stall.stallSeconds = 60;
+  UsbDownloads u(stall);
+  u.f.controller->downloadPolling.stallPolls = 1 << 30;
+  u.f.SetPe(PatternBytes(kSize, 1), false);
+  OsEntry* entry = u.f.AddImage("win10.gho", PatternBytes(kSize, 2));
+  entry->state = 1;  // recommended
+  std::shared_ptr<CThunder> engine = CThunder::Instance();
+  u.Start({u.PeListEntry(), entry});
+  ASSERT_TRUE(WaitFor([&] { return u.f.server.BytesSent() >= 2 * (64 << 10); }));
+  EXPECT_EQ(u.f.StateOf(*entry), 2);
+
+  u.worker.reset();
+  EXPECT_EQ(entry->state, 1);
+  EXPECT_EQ(u.pe.state, 0);
+  EXPECT_EQ(engine->ActiveCount(), 0u);
+  ASSERT_EQ(engine->ParkedCount(), 1u);
+  EXPECT_NE(engine->FindParkedByUrl(entry->url), nullptr);
+  EXPECT_FALSE(u.journal.Has(L"3027"));
+  EXPECT_FALSE(u.journal.Has(L"3026"));
+}
+
+TEST(MultiDownThread, ADamagedImageFailsItsRowAndNeverReachesTheDisk) {
+  UsbDownloads u;
+  OsEntry* damaged = u.f.AddImage("win7.gho", PatternBytes(kSize, 1), download_testing::Md5Of("other bytes"));
+  u.Start({damaged});
+  ASSERT_TRUE(u.WaitDone());
+  EXPECT_EQ(u.journal.Lines(), (std::vector<std::wstring>{L"3027", L"failed 0", L"end", L"3026"}));
+  EXPECT_EQ(damaged->state, 0);
+  EXPECT_FALSE(u.f.machine.HostFileExists(std::wstring(DownloadFixture::kImageDir) + L"win7.gho"));
+  EXPECT_EQ(CThunder::Instance()->ActiveCount(), 0u);
 }
 
 }  // namespace
