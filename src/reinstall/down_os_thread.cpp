@@ -18,11 +18,6 @@ constexpr int32_t kDownloading = 2;
 constexpr int32_t kComplete = 3;
 constexpr int32_t kEngineComplete = 4;
 
-std::wstring InFolder(const std::wstring& folder, const std::wstring& name) {
-  if (folder.empty() || folder.back() == L'\\') return folder + name;
-  return folder + L"\\" + name;
-}
-
 }  // namespace
 
 CDownOSThread::CDownOSThread(const std::vector<OsEntry*>& entries, const std::wstring& saveDir,
@@ -94,12 +89,7 @@ void CDownOSThread::Run() {
 }
 
 void CDownOSThread::ShowProgress(size_t index, const TaskProgress& progress, bool refresh) {
-  IDownloadRows* rows = controller_.downloadRows;
-  if (rows == nullptr) return;
-  rows->SetRowProgress(index, progress.downloaded / 4096);
-  if (!refresh) return;
-  rows->SetRowSpeed(index, progress.speed);
-  rows->SetRowPercent(index, progress.fraction < 0 ? -1.0f : progress.fraction * 100);
+  if (controller_.downloadRows != nullptr) ShowRowProgress(*controller_.downloadRows, index, progress, refresh);
 }
 
 bool CDownOSThread::PollRow(size_t index, bool refresh, int64_t& passSpeed) {
@@ -162,7 +152,7 @@ bool CDownOSThread::PollWatchedRow(size_t index, bool refresh, int64_t& passSpee
 void CDownOSThread::FinishOwnRow(size_t index) {
   Row& row = rows_[index];
   if (row.task->stopTime == 0) engine_->StampFinish(row.task);
-  const std::wstring path = InFolder(row.task->saveDir, engine_->GetEngineFileName(row.task));
+  const std::wstring path = FinishedFilePath(*engine_, row.task);
   ImageVerdict verdict = VerifyImageFile(*row.entry, path);
   IDownloadRows* rows = controller_.downloadRows;
   std::lock_guard lock(controller_.downloadLock);

@@ -1,6 +1,7 @@
 #include "reinstall/download_polling.h"
 
 #include "app/log.h"
+#include "download/download_task.h"
 #include "download/thunder.h"
 
 StallCounter::Action StallCounter::Observe(bool flowing) {
@@ -15,8 +16,15 @@ StallCounter::Action StallCounter::Observe(bool flowing) {
   return Action::Rebuild;
 }
 
-void LogStallAction(const std::wstring& heading, const std::wstring& url) {
-  LogLine(heading + L"\n    " + url + L"\n");
+std::wstring FinishedFilePath(CThunder& engine, DownloadTask* task) {
+  const std::wstring& folder = task->saveDir;
+  const std::wstring name = engine.GetEngineFileName(task);
+  if (folder.empty() || folder.back() == L'\\') return folder + name;
+  return folder + L"\\" + name;
+}
+
+void LogStallAction(const std::wstring& heading, const std::wstring& task) {
+  LogLine(heading + L"\n    " + task + L"\n");
 }
 
 DownloadTask* StartEngineTask(CThunder& engine, const std::wstring& fileName, const std::wstring& folder,

@@ -41,6 +41,10 @@ struct DownloadTask;
 DownloadTask* StartEngineTask(CThunder& engine, const std::wstring& fileName, const std::wstring& folder,
                               const std::wstring& url, std::wstring& why);
 
-// The log entry of a restart or rebuild: the heading, the URL on a line of its own
-// indented by four blanks, and an empty line.
-void LogStallAction(const std::wstring& heading, const std::wstring& url);
+// Where a completed task's file lies: its folder joined with the name the engine saved it
+// under (the engine may choose another than the one asked for).
+std::wstring FinishedFilePath(CThunder& engine, DownloadTask* task);
+
+// The log entry of a restart or rebuild: the heading, the task (its URL or file name) on a
+// line of its own indented by four blanks, and an empty line.
+void LogStallAction(const std::wstring& heading, const std::wstring& task);

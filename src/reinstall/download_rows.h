@@ -1,10 +1,13 @@
 #pragma once
-// The rows of the download manager window, one per image, as the download-only worker
-// updates them from its thread; rows are numbered in the order of the worker's list.
+// The rows of a download window, one per image, as the download workers (the download-only
+// one, the USB maker's) update them from their threads; rows are numbered in the order of
+// the worker's list.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+struct TaskProgress;
 
 class IDownloadRows {
  public:
@@ -22,3 +25,7 @@ class IDownloadRows {
   // No row is downloading any more: message 3026 to the window.
   virtual void AllDownloadsDone() = 0;
 };
+
+// One poll of a row's task: the progress bar at every poll, the speed and the percentage
+// when `refreshTexts` (about once a second).
+void ShowRowProgress(IDownloadRows& rows, size_t row, const TaskProgress& progress, bool refreshTexts);
