@@ -218,6 +218,12 @@ class AbortDuringWimCopy : public platform::Files {
   bool ReadFileInChunks(const std::wstring& p, size_t n, const std::function<void(const char*, size_t)>& f) override {
     return inner_.ReadFileInChunks(p, n, f);
   }
+  std::unique_ptr<platform::OpenFile> OpenFileForReading(const std::wstring& p) override {
+    return inner_.OpenFileForReading(p);
+  }
+  std::unique_ptr<platform::OpenFile> CreateFileForWriting(const std::wstring& p) override {
+    return inner_.CreateFileForWriting(p);
+  }
   bool FileExists(const std::wstring& p) override { return inner_.FileExists(p); }
   bool WriteFile(const std::wstring& p, const std::string& b) override { return inner_.WriteFile(p, b); }
   bool RemoveFile(const std::wstring& p) override { return inner_.RemoveFile(p); }
