@@ -68,6 +68,8 @@ TEST_F(BootSimulationTest, ALetterOfNoUsbDiskStartsNothing) {
 }
 
 TEST_F(BootSimulationTest, KillToolsEndsARunningToolAndAsksForTheOthersAnyway) {
+  // The machine's own Gdisk.exe makes way for one under the name the tools are ended by.
+  std::filesystem::remove(m_.HostPath(L"D:\\Tarnvik\\tool\\Gdisk.exe"));
   const std::filesystem::path gdisk = m_.HostPath(L"D:\\Tarnvik\\tool\\GDisk.exe");
   std::ofstream(gdisk) << "#!/bin/sh\nexec sleep 30\n";
   ASSERT_TRUE(RunHidden(L"GDisk.exe", L"/lba", std::wstring(L"D:\\Tarnvik\\tool"), false));
