@@ -38,8 +38,9 @@ class Fake7z : public testing::Test {
     std::ofstream(set.path() / "efi" / "microsoft" / "boot" / "BCD") << "uefi store";
     std::ofstream(set.path() / "bootmgr") << "boot manager";
     fs::create_directories(Host(L"D:\\Tarnvik\\tool"));
-    auto packed = testing_support::RunProgram({.args = {"sh", "-c", "cd \"$0\" && 7z a -bd \"$1\" boot efi bootmgr",
-                                                        set.path().string(), Host(L"D:\\Tarnvik\\tool\\Udata.bak").string()}});
+    const std::string archive = Host(L"D:\\Tarnvik\\tool\\Udata.bak").string();
+    auto packed = testing_support::RunProgram(
+        {.args = {"sh", "-c", "cd \"$0\" && 7z a -bd \"$1\" boot efi bootmgr", set.path().string(), archive}});
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
   }
   fake_tools::ToolRun SevenZip(const Args& args, const std::string& workingFolder = "C:\\Windows\\system32") {
@@ -65,6 +66,12 @@ TEST_F(Fake7z, TheWimComesOutOfTheIsoWithoutItsFolderAndAgainOverTheFirst) {
   EXPECT_EQ(fake_tools::ReadAll(Host(L"D:\\Tarnvik\\PE\\WEPE64.WIM")), "the WinPE image");
   EXPECT_FALSE(fs::exists(Host(L"D:\\Tarnvik\\PE\\WEPE")));
   EXPECT_FALSE(fs::exists(Host(L"D:\\Tarnvik\\PE\\other.txt")));
+
+  // With -aos the file that is there stays.
+  machine_.WriteFile(L"D:\\Tarnvik\\PE\\WEPE64.WIM", "kept");
+  auto result = SevenZip({"e", "D:\\Tarnvik\\PE\\WEPE64.iso", "-oD:\\Tarnvik\\PE", "WEPE\\WEPE64.WIM", "-y", "-aos"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(fake_tools::ReadAll(Host(L"D:\\Tarnvik\\PE\\WEPE64.WIM")), "kept");
 }
 
 TEST_F(Fake7z, RelativePathsStartFromTheWorkingFolderAndNamesMatchWithoutCase) {
@@ -94,7 +101,9 @@ TEST_F(Fake7z, XKeepsTheFoldersAndWithAosLeavesFilesThatExist) {
   EXPECT_EQ(fake_tools::ReadAll(Host(L"C:\\WEPE\\WEPE64.WIM")), "the WinPE image");
   EXPECT_EQ(fake_tools::ReadAll(Host(L"C:\\WEPE\\other.txt")), "not asked for");
   // Nothing is left of the unpacking on the side.
-  for (const std::string& name : Names(machine_.folder())) EXPECT_EQ(name.rfind(".7z-x-", 0), std::string::npos) << name;
+  for (const std::string& name : Names(machine_.folder())) {
+    EXPECT_EQ(name.rfind(".7z-x-", 0), std::string::npos) << name;
+  }
 }
 
 TEST_F(Fake7z, AFailureSaysWhyWithANonZeroStatusAndExtractsNothing) {

@@ -75,7 +75,8 @@ TEST_F(MakeMachine, TheUsbMakersDataFilesAreLaidOutUnlessTheProfileBringsThem) {
     auto text = testing_support::RunProgram({.args = {"7z", "e", "-so", Program("tool/Udata.bak").string(), store}});
     Json::Value root;
     std::string error;
-    ASSERT_TRUE(tarnvik::ReadJsonText(text.out, root, error, tarnvik::JsonStrictness::Strict)) << store << ": " << error;
+    ASSERT_TRUE(tarnvik::ReadJsonText(text.out, root, error, tarnvik::JsonStrictness::Strict))
+        << store << ": " << error;
     std::vector<std::string> expected{entry, "{bootmgr}", "{ramdiskoptions}"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(root["objects"].getMemberNames(), expected);

@@ -20,9 +20,9 @@
 #include <cstdio>
 
 #include "platform/codepage.h"
-#include "platform/sim/iso_image_build.h"
 #include "platform/sim/command_line_split.h"
 #include "platform/sim/disk_layouts.h"
+#include "platform/sim/iso_image_build.h"
 #include "platform/sim/machine_config.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_services.h"

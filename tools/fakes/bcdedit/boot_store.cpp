@@ -109,7 +109,8 @@ BootStore LoadStore(const sim::SimPlatform& machine, const StoreLocation& locati
   auto document = ReadJsonFile(location.file);
   if (document) return StoreReader(location.name).Read(*document);
   if (!location.systemStore) {
-    throw ToolError("/store " + location.name + ": the boot configuration data store could not be opened (no such file)");
+    throw ToolError("/store " + location.name +
+                    ": the boot configuration data store could not be opened (no such file)");
   }
   return FreshStore(machine);
 }
