@@ -98,6 +98,8 @@ struct VolumeChoiceCase {
   const wchar_t* destination;
 };
 
+void PrintTo(const VolumeChoiceCase& c, std::ostream* os) { *os << c.name; }
+
 class VolumeChoice : public ProgramCopyTest, public testing::WithParamInterface<VolumeChoiceCase> {};
 
 TEST_P(VolumeChoice, SkipsTheSystemVolume) {
