@@ -8,7 +8,7 @@
 #include "catalogue/pe_descriptor.h"
 #include "download/thunder.h"
 #include "platform/platform.h"
-#include "reinstall/image_queue.h"
+#include "usbmaker/image_queue.h"
 #include "reinstall/reinstall_controller.h"
 #include "reinstall/usb_download_window.h"
 #include "stats/fixed_points.h"

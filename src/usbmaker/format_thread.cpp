@@ -31,8 +31,8 @@ void CFormatThread::Run() {
   const intptr_t failure = restore ? 1 : 2;
   // Before any tool: never the disk of the running Windows or of the program, and only
   // the device the user chose, not one plugged in under its letter since.
-  if (!UsbDiskRefusal(*disk_).empty() || !StillTheSameDisk(*identity_)) {
-    LogLine("format refused: the disk is protected or was swapped");
+  if (const std::wstring why = UsbJobRefusal(*disk_, *identity_); !why.empty()) {
+    LogLine(L"format refused: " + why);
     Report(false, failure);
     return;
   }

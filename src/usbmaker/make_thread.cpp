@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/global_param.h"
+#include "app/log.h"
 #include "app/file_size.h"
 #include "app/pe_component.h"
 #include "app/text_helpers.h"
@@ -120,7 +121,10 @@ void CUMakeThread::Run() {
 }
 
 bool CUMakeThread::DiskMayBeMade() const {
-  return !disk->root.empty() && identity && UsbDiskRefusal(*disk).empty() && StillTheSameDisk(*identity);
+  if (disk->root.empty() || !identity) return false;
+  const std::wstring why = UsbJobRefusal(*disk, *identity);
+  if (!why.empty()) LogLine(L"make refused: " + why);
+  return why.empty();
 }
 
 bool CUMakeThread::CopyQueuedFiles() {

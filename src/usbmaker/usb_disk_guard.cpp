@@ -71,6 +71,14 @@ UsbDiskIdentity IdentityOf(const VolumeInfo& disk) {
   return {disk.diskNumber, disk.label, disk.totalBytes, disk.root};
 }
 
+std::wstring UsbJobRefusal(const VolumeInfo& disk, const UsbDiskIdentity& snapshot) {
+  if (std::wstring why = UsbDiskRefusal(disk); !why.empty()) return why;
+  if (!StillTheSameDisk(snapshot)) {
+    return FillTemplate(L"磁盘 %d 已不是所选的U盘（已拔出或已更换），未做任何操作。", {static_cast<int>(snapshot.diskNumber)});
+  }
+  return L"";
+}
+
 bool StillTheSameDisk(const UsbDiskIdentity& snapshot) {
   VolumeList now;
   ListUsbDisks(now);

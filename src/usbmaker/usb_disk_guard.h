@@ -27,6 +27,11 @@ UsbDiskIdentity IdentityOf(const VolumeInfo& disk);
 // snapshot's number is gone or is now another device (name, size or letters differ).
 bool StillTheSameDisk(const UsbDiskIdentity& snapshot);
 
+// The check a worker makes right before its first tool: why it must not touch `disk`
+// (listed as `snapshot`), the refusal above or the disk gone or swapped; empty when it
+// may.
+std::wstring UsbJobRefusal(const VolumeInfo& disk, const UsbDiskIdentity& snapshot);
+
 enum class UsbDiskJob { Make, Restore, ConvertNtfs };
 
 // The question put to the user before a job: the job's own sentence, the disk's row text

@@ -26,7 +26,7 @@ UsbMakerController::UsbMakerController(const std::vector<std::unique_ptr<OsEntry
                                        UsbMakerHooks hooks)
     : catalogue(catalogue), peComponent(peComponent), hooks_(std::move(hooks)) {}
 
-UsbMakerController::~UsbMakerController() { makeThread.reset(); }
+UsbMakerController::~UsbMakerController() { EndMake(); }
 
 void UsbMakerController::SetUpPage() {
   RefreshUsbList();
@@ -185,9 +185,31 @@ bool UsbMakerController::StartMake() {
   stage = 0;
   finished = false;
   succeeded = false;
-  makeThread = std::make_unique<CUMakeThread>(*this, mainWindow);
-  makeThread->Start();
+  auto worker = std::make_unique<CUMakeThread>(*this, mainWindow);
+  worker->Start();
+  std::lock_guard lock(makeThreadLock_);
+  makeThread = std::move(worker);
   return true;
+}
+
+void UsbMakerController::EndMake() {
+  std::unique_ptr<CUMakeThread> ending;
+  {
+    std::lock_guard lock(makeThreadLock_);
+    ending = std::move(makeThread);
+  }
+  // Stopped outside the lock: an image handed over meanwhile is simply refused.
+  ending.reset();
+}
+
+bool UsbMakerController::MakeQueue::Enqueue(const std::wstring& path) {
+  std::lock_guard lock(owner_.makeThreadLock_);
+  return owner_.makeThread && owner_.makeThread->Enqueue(path);
+}
+
+void UsbMakerController::MakeQueue::EnqueueEnd() {
+  std::lock_guard lock(owner_.makeThreadLock_);
+  if (owner_.makeThread) owner_.makeThread->EnqueueEnd();
 }
 
 uint64_t UsbMakerController::CopiedSoFar() const { return makeThread ? makeThread->CopiedSoFar() : 0; }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "app/message_target.h"
 #include "app/os_entry.h"
 #include "usbmaker/format_thread.h"
+#include "usbmaker/image_queue.h"
 #include "usbmaker/usb_disk_guard.h"
 #include "usbmaker/usb_maker_page.h"
 #include "usbmaker/volume_info.h"
@@ -85,14 +87,18 @@ class UsbMakerController {
 
   // The make worker (usbmaker/make_thread.h). Creates and starts it on the selected disk,
   // reporting to mainWindow, unless one exists (false then); clears stage, finished and
-  // succeeded. Whoever hosts the make (the make dialog, the download window) deletes the
-  // worker when it closes.
+  // succeeded. Whoever hosts the make (the make dialog, the download window) ends it with
+  // EndMake when it closes.
   bool StartMake();
+  void EndMake();
+  // The make worker as the image downloads see it from their thread: an image is taken
+  // once the worker exists, and refused before, to be offered again.
+  IImageQueue& makeQueue() { return makeQueue_; }
   // The bytes the make worker has copied to the disk; 0 without a worker.
   uint64_t CopiedSoFar() const;
   // The page's message hook on the main window: the make's progress stage.
   void TrackMakeStage(uint32_t message, uintptr_t wParam);
-  std::unique_ptr<CUMakeThread> makeThread;
+  std::unique_ptr<CUMakeThread> makeThread;  // replaced only by StartMake and EndMake
   IMessageTarget* mainWindow = nullptr;  // not owned; set with the page
   // The make dialog while it is open (it sets and clears it); the make's end goes there.
   std::atomic<IMessageTarget*> makeDialog{nullptr};
@@ -109,6 +115,16 @@ class UsbMakerController {
   std::unique_ptr<CFormatThread> formatThread;
 
  private:
+  class MakeQueue : public IImageQueue {
+   public:
+    explicit MakeQueue(UsbMakerController& owner) : owner_(owner) {}
+    bool Enqueue(const std::wstring& path) override;
+    void EnqueueEnd() override;
+
+   private:
+    UsbMakerController& owner_;
+  };
+
   // The selected disk's first letter after the refusal check; 0 (after telling the user)
   // when there is no disk or it is refused.
   wchar_t SelectedLetterForJob();
@@ -121,5 +137,9 @@ class UsbMakerController {
   OsEntry* PeDownloadEntry();
 
   UsbMakerHooks hooks_;
+  // Held while makeThread is replaced on the UI thread and while the downloads' thread
+  // hands it an image.
+  std::mutex makeThreadLock_;
+  MakeQueue makeQueue_{*this};
   OsEntry peDownload_;
 };

@@ -11,7 +11,7 @@
 #include "app/text_helpers.h"
 #include "catalogue/pe_descriptor.h"
 #include "download_fixture.h"
-#include "reinstall/image_queue.h"
+#include "usbmaker/image_queue.h"
 #include "reinstall/usb_download_window.h"
 #include "stats/fixed_points.h"
 

@@ -246,7 +246,7 @@ TEST_F(MakeThreadTest, DeletingTheWorkerWhileItWaitsForImagesEndsItWithoutARepor
   ASSERT_TRUE(controller_->StartMake());
   ASSERT_TRUE(WaitForPoints(2));
   const auto start = std::chrono::steady_clock::now();
-  controller_->makeThread.reset();
+  controller_->EndMake();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
   EXPECT_FALSE(controller_->finished);
   EXPECT_TRUE(dialog_.Steps().empty());
