@@ -7,6 +7,13 @@
 
 namespace testing_support {
 
+Json::Value DemoMachine() {
+  std::ifstream in(TARNVIK_SOURCE_DIR "/tools/machines/demo/machine.json");
+  Json::Value machine;
+  in >> machine;
+  return machine;
+}
+
 Json::Value MinimalMachine() {
   Json::Value m;
   m["windows"]["systemDirectory"] = "C:\\Windows\\system32";

@@ -18,6 +18,8 @@ namespace testing_support {
 // a second SATA disk, network up, no adapters, the user's desktop, documents and favourites
 // in C:\Users\A. Tests change what they need.
 Json::Value MinimalMachine();
+// The demo machine's machine.json (tools/machines/demo).
+Json::Value DemoMachine();
 
 // How the machine's folder is laid out around its machine.json.
 enum class MachineLayout {

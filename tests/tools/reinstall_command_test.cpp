@@ -32,18 +32,11 @@ using testing_support::TempMachine;
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-Json::Value DemoMachineJson() {
-  std::ifstream in(TARNVIK_SOURCE_DIR "/tools/machines/demo/machine.json");
-  Json::Value machine;
-  in >> machine;
-  return machine;
-}
-
 // The demo machine as make-machine.sh lays it out, and the demo catalogue with its images
 // on a local server.
 class ReinstallCommandTest : public testing::Test {
  protected:
-  ReinstallCommandTest() : machine_(DemoMachineJson(), testing_support::MachineLayout::MadeByScript) {
+  ReinstallCommandTest() : machine_(testing_support::DemoMachine(), testing_support::MachineLayout::MadeByScript) {
     Outcome made = testing_support::RunProgram(
         {.args = {"bash", TARNVIK_SOURCE_DIR "/tools/demo/make-demo-content.sh", server_.root().string(),
                   testing_support::LoopbackBase(server_.port())}});
