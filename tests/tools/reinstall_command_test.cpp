@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "download/task_list_file.h"
+#include "support/demo_content.h"
 #include "support/file_server.h"
 #include "support/run_program.h"
 #include "support/service_base_override.h"
@@ -37,9 +38,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 class ReinstallCommandTest : public testing::Test {
  protected:
   ReinstallCommandTest() : machine_(testing_support::DemoMachine(), testing_support::MachineLayout::MadeByScript) {
-    Outcome made = testing_support::RunProgram(
-        {.args = {"bash", TARNVIK_SOURCE_DIR "/tools/demo/make-demo-content.sh", server_.root().string(),
-                  testing_support::LoopbackBase(server_.port())}});
+    Outcome made = testing_support::PutDemoContent(server_);
     EXPECT_EQ(made.exitCode, 0) << made.err;
   }
 

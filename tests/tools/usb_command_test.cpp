@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/demo_content.h"
 #include "support/file_server.h"
 #include "support/run_program.h"
 #include "support/service_base_override.h"
@@ -120,9 +121,7 @@ TEST(UsbCommand, SimulateBootsTheWholeDiskOfTheLetterAndWaitsForTheEmulator) {
 class UsbJobCommandTest : public testing::Test {
  protected:
   UsbJobCommandTest() : machine_(testing_support::DemoMachine(), testing_support::MachineLayout::MadeByScript) {
-    Outcome made = testing_support::RunProgram(
-        {.args = {"bash", TARNVIK_SOURCE_DIR "/tools/demo/make-demo-content.sh", server_.root().string(),
-                  testing_support::LoopbackBase(server_.port())}});
+    Outcome made = testing_support::PutDemoContent(server_);
     EXPECT_EQ(made.exitCode, 0) << made.err;
   }
 

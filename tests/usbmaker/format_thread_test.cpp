@@ -21,6 +21,7 @@
 #include "support/usb_machine.h"
 #include "usbmaker/convert_to_ntfs.h"
 #include "usbmaker/tool_abort.h"
+#include "usbmaker/usb_list_page.h"
 #include "usbmaker/usb_maker_controller.h"
 #include "usbmaker/usb_messages.h"
 #include "usbmaker/message_recorder.h"
@@ -34,26 +35,6 @@ using testing_support::MachineWith;
 using testing_support::ReadStateLines;
 using testing_support::UsbDisk;
 using testing_support::UsbMachine;
-
-// The page as the format jobs need it: rows selected with notification, nothing shown.
-class QuietPage : public IUsbMakerPage {
- public:
-  void ShowSelectDiskFirst() override {}
-  void ShowRefusal(const std::wstring&) override {}
-  bool ConfirmMake(const std::wstring&) override { return false; }
-  void ConfirmRestore(wchar_t, const std::wstring&) override {}
-  void ConfirmNtfs(wchar_t, const std::wstring&) override {}
-  bool ChooseImages(ImageChoice&) override { return false; }
-  bool ShowDownloadBox(const ImageChoice&) override { return false; }
-  int ShowMakeBox() override { return 0; }
-  void ShowHotKeyBox() override {}
-  bool IsMainWindowEnabled() override { return true; }
-  void AppendRow(VolumeInfo*) override {}
-  void RemoveRow(VolumeInfo*) override {}
-  void SelectRow(VolumeInfo* disk) override { controller->Select(disk); }
-  void SetListBackground(const std::wstring&) override {}
-  UsbMakerController* controller = nullptr;
-};
 
 enum class GdiskReply { Deleted, Locked, WaitsForRelease };
 
@@ -127,7 +108,7 @@ class FormatThreadTest : public testing::Test {
   std::optional<UsbMachine> machine_;
   std::optional<LoggedPlatform> logged_;
   std::optional<platform::ScopedPlatform> installed_;
-  QuietPage page_;
+  UsbListPage page_;
   MessageRecorder dialog_;
   std::optional<UsbMakerController> controller_;
 };

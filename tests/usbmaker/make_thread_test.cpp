@@ -18,6 +18,7 @@
 #include "usbmaker/make_thread.h"
 #include "usbmaker/make_tool_fakes.h"
 #include "usbmaker/tool_abort.h"
+#include "usbmaker/usb_list_page.h"
 #include "usbmaker/usb_maker_controller.h"
 #include "usbmaker/usb_messages.h"
 
@@ -84,25 +85,6 @@ class RecordingWindow : public IMessageTarget {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<Message> messages_;
-};
-
-class ListOnlyPage : public IUsbMakerPage {
- public:
-  void ShowSelectDiskFirst() override {}
-  void ShowRefusal(const std::wstring&) override {}
-  bool ConfirmMake(const std::wstring&) override { return false; }
-  void ConfirmRestore(wchar_t, const std::wstring&) override {}
-  void ConfirmNtfs(wchar_t, const std::wstring&) override {}
-  bool ChooseImages(ImageChoice&) override { return false; }
-  bool ShowDownloadBox(const ImageChoice&) override { return false; }
-  int ShowMakeBox() override { return 0; }
-  void ShowHotKeyBox() override {}
-  bool IsMainWindowEnabled() override { return true; }
-  void AppendRow(VolumeInfo*) override {}
-  void RemoveRow(VolumeInfo*) override {}
-  void SelectRow(VolumeInfo* disk) override { controller->Select(disk); }
-  void SetListBackground(const std::wstring&) override {}
-  UsbMakerController* controller = nullptr;
 };
 
 std::string KindsOf(const std::vector<UsbMakePoint>& points) {
@@ -175,7 +157,7 @@ class MakeThreadTest : public testing::Test {
   std::filesystem::path tool_;
   std::vector<std::unique_ptr<OsEntry>> noCatalogue_;
   PeEntry pe_;
-  ListOnlyPage page_;
+  UsbListPage page_;
   RecordingWindow main_, dialog_;
   std::mutex pointsMutex_;
   std::vector<UsbMakePoint> points_;

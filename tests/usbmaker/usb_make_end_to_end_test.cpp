@@ -25,6 +25,7 @@
 #include "usbmaker/make_thread.h"
 #include "usbmaker/message_recorder.h"
 #include "usbmaker/tool_abort.h"
+#include "usbmaker/usb_list_page.h"
 #include "usbmaker/usb_maker_controller.h"
 #include "usbmaker/usb_messages.h"
 
@@ -54,26 +55,6 @@ Json::Value MachineWithStick(Start start) {
   }
   return testing_support::MachineWith({stick});
 }
-
-// The maker page reduced to its list, selecting what the controller selects.
-class ListPage : public IUsbMakerPage {
- public:
-  void ShowSelectDiskFirst() override {}
-  void ShowRefusal(const std::wstring&) override {}
-  bool ConfirmMake(const std::wstring&) override { return false; }
-  void ConfirmRestore(wchar_t, const std::wstring&) override {}
-  void ConfirmNtfs(wchar_t, const std::wstring&) override {}
-  bool ChooseImages(ImageChoice&) override { return false; }
-  bool ShowDownloadBox(const ImageChoice&) override { return false; }
-  int ShowMakeBox() override { return 0; }
-  void ShowHotKeyBox() override {}
-  bool IsMainWindowEnabled() override { return true; }
-  void AppendRow(VolumeInfo*) override {}
-  void RemoveRow(VolumeInfo*) override {}
-  void SelectRow(VolumeInfo* disk) override { controller->Select(disk); }
-  void SetListBackground(const std::wstring&) override {}
-  UsbMakerController* controller = nullptr;
-};
 
 class UsbMakeEndToEndTest : public testing::Test {
  protected:
@@ -130,7 +111,7 @@ class UsbMakeEndToEndTest : public testing::Test {
   std::optional<TempMachine> machine_;
   std::vector<std::unique_ptr<OsEntry>> noCatalogue_;
   PeEntry pe_;
-  ListPage page_;
+  UsbListPage page_;
   MessageRecorder main_, dialog_;
   std::optional<UsbMakerController> controller_;
 };

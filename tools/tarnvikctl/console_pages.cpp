@@ -66,13 +66,13 @@ void ConsoleDownloadPage::SetTaskName(const std::wstring& name) {
   std::lock_guard lock(mutex_);
   if (name_ == Utf8(name)) return;
   name_ = Utf8(name);
-  PrintLineLocked("downloading: " + name_);
+  printer_.Line("downloading: " + name_);
 }
 
 void ConsoleDownloadPage::SetTaskSize(int64_t bytes) {
   std::lock_guard lock(mutex_);
   taskBytes_ = bytes;
-  PrintLineLocked("size: " + ByteText(bytes) + " (" + std::to_string(bytes) + " bytes)");
+  printer_.Line("size: " + ByteText(bytes) + " (" + std::to_string(bytes) + " bytes)");
 }
 
 // The worker shows the percentage with the speed, once a second, and 100 at the end: the
@@ -95,18 +95,18 @@ void ConsoleDownloadPage::SetSpeed(int64_t bytesPerSecond) {
 
 void ConsoleDownloadPage::ShowPaused(bool paused) {
   std::lock_guard lock(mutex_);
-  PrintLineLocked(paused ? "download paused" : "download running");
+  printer_.Line(paused ? "download paused" : "download running");
 }
 
 void ConsoleDownloadPage::AddBackupSection(const std::wstring& backupDir) {
   std::lock_guard lock(mutex_);
-  PrintLineLocked("backup: into " + Utf8(backupDir));
+  printer_.Line("backup: into " + Utf8(backupDir));
 }
 
 void ConsoleDownloadPage::SetBackupRange(int64_t files) {
   std::lock_guard lock(mutex_);
   backupFiles_ = files;
-  PrintLineLocked("backup: " + std::to_string(files) + " files to copy");
+  printer_.Line("backup: " + std::to_string(files) + " files to copy");
 }
 
 void ConsoleDownloadPage::SetBackupValue(int64_t) {}
@@ -114,19 +114,19 @@ void ConsoleDownloadPage::SetBackupValue(int64_t) {}
 void ConsoleDownloadPage::ShowBackupResult(bool complete, const std::wstring& failures) {
   std::lock_guard lock(mutex_);
   if (!complete) backupFailures_ = Utf8(failures);
-  PrintLineLocked(complete ? "backup: 备份成功! (" + std::to_string(backupFiles_) + " files)"
+  printer_.Line(complete ? "backup: 备份成功! (" + std::to_string(backupFiles_) + " files)"
                            : "backup: incomplete: " + Utf8(failures));
 }
 
 void ConsoleDownloadPage::EnableInstall(bool enabled) {
   std::lock_guard lock(mutex_);
-  if (enabled && !installEnabled_) PrintLineLocked("btnInstall: enabled");
+  if (enabled && !installEnabled_) printer_.Line("btnInstall: enabled");
   installEnabled_ = enabled;
 }
 
 void ConsoleDownloadPage::SetInstallText(const std::wstring& text) {
   std::lock_guard lock(mutex_);
-  PrintLineLocked("btnInstall: " + Utf8(text));
+  printer_.Line("btnInstall: " + Utf8(text));
 }
 
 void ConsoleDownloadPage::StartInstallCountdown() { countdownRequested = true; }
@@ -141,13 +141,13 @@ OsEntry* ConsoleDownloadPage::ChooseOtherOs(const OsList&) { return nullptr; }
 
 void ConsoleDownloadPage::ShowVerifying(const std::wstring& name) {
   std::lock_guard lock(mutex_);
-  PrintLineLocked("verifying the MD5 checksum of " + Utf8(name) + " (正在校验)");
+  printer_.Line("verifying the MD5 checksum of " + Utf8(name) + " (正在校验)");
 }
 
 void ConsoleDownloadPage::ShowDownloadFailed(const std::wstring& reason) {
   std::lock_guard lock(mutex_);
   failure_ = Utf8(reason);
-  PrintLineLocked("download failed: " + *failure_);
+  printer_.Line("download failed: " + *failure_);
 }
 
 std::optional<std::string> ConsoleDownloadPage::Failure() {
@@ -166,19 +166,7 @@ void ConsoleDownloadPage::PrintProgressLocked() {
   const std::string line = ProgressLine(percent_, done, total, speed_);
   if (line == lastProgress_) return;  // the end is shown by the last poll and by the completion
   lastProgress_ = line;
-  if (terminal_) {
-    std::printf("\r%s\033[K", line.c_str());
-    lineOpen_ = true;
-  } else {
-    std::printf("%s\n", line.c_str());
-  }
-  std::fflush(stdout);
-}
-
-void ConsoleDownloadPage::PrintLineLocked(const std::string& line) {
-  if (lineOpen_) std::printf("\n");
-  lineOpen_ = false;
-  Print(line);
+  printer_.Progress(line);
 }
 
 int ConsoleUsbPrompt::AskToRemoveUsbDisks() {

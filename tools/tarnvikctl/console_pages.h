@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/sim/sim_platform.h"
+#include "progress_line.h"
 #include "reinstall/backup_page.h"
 #include "reinstall/choice_page.h"
 #include "reinstall/download_page.h"
@@ -54,7 +55,7 @@ class ConsoleBackupPage : public IBackupPage {
 // Called from the controller and from the download and backup workers' threads.
 class ConsoleDownloadPage : public IDownloadPage {
  public:
-  explicit ConsoleDownloadPage(bool terminal) : terminal_(terminal) {}
+  explicit ConsoleDownloadPage(bool terminal) : printer_(terminal) {}
 
   void SetTaskName(const std::wstring& name) override;
   void SetTaskSize(int64_t bytes) override;
@@ -86,17 +87,14 @@ class ConsoleDownloadPage : public IDownloadPage {
   // The progress line: percentage, bar, bytes, speed and time left, from the percentage
   // of the task size the worker shows (its progress bar counts 4096-byte units).
   void PrintProgressLocked();
-  // A line of its own, after a progress line still open on a terminal.
-  void PrintLineLocked(const std::string& line);
 
-  const bool terminal_;
+  ProgressPrinter printer_;
   std::mutex mutex_;
   std::string name_;
   int64_t taskBytes_ = 0;  // what this download fetches, as the page shows it
   int64_t speed_ = 0;
   float percent_ = 0;
   int64_t backupFiles_ = 0;
-  bool lineOpen_ = false;
   std::string lastProgress_;
   bool installEnabled_ = false;
   std::optional<std::string> failure_;

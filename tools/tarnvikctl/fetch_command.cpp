@@ -4,7 +4,6 @@
 // the task in the program's downlist.json; the next run for the same URL into the same
 // folder resumes it from its partial data. A failure is reported with the library's reason.
 
-#include <signal.h>
 #include <stdlib.h>
 
 #include <atomic>
@@ -21,6 +20,7 @@
 #include "app/text_helpers.h"
 #include "arguments.h"
 #include "command.h"
+#include "interrupts.h"
 #include "download/stall_watch.h"
 #include "download/thunder.h"
 #include "platform/codepage.h"
@@ -37,9 +37,7 @@ constexpr char kUsage[] =
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 constexpr int kPollsPerLine = 20;
 
-std::atomic<bool> interrupted{false};
-
-void OnSignal(int) { interrupted = true; }
+const std::atomic<bool>& interrupted = tarnvikctl::InterruptFlag();
 
 // The last path segment of the URL, without query or fragment.
 std::string FileNameOf(const std::string& url) {
@@ -192,10 +190,7 @@ int Fetch(const std::vector<std::string>& args) {
   }
   // The download library finds the machine as a program on it does.
   setenv("TARNVIK_MACHINE", machine->folder().c_str(), 1);
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  tarnvikctl::CatchInterrupts();
 
   CGlobalParam::Instance();
   int result = 1;

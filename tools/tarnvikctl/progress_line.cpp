@@ -40,4 +40,25 @@ std::string ProgressLine(double percent, int64_t done, int64_t total, int64_t by
   return line;
 }
 
+void ProgressPrinter::Progress(const std::string& line) {
+  if (terminal_) {
+    std::printf("\r%s\033[K", line.c_str());
+    open_ = true;
+  } else {
+    std::printf("%s\n", line.c_str());
+  }
+  std::fflush(stdout);
+}
+
+void ProgressPrinter::Line(const std::string& line) {
+  EndProgress();
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+void ProgressPrinter::EndProgress() {
+  if (open_) std::printf("\n");
+  open_ = false;
+}
+
 }  // namespace tarnvikctl

@@ -4,7 +4,6 @@
 // the checksum, and the install up to the restart request. Ctrl-C parks the download so
 // that the next run resumes it.
 
-#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -22,6 +21,7 @@
 #include "app/global_param.h"
 #include "arguments.h"
 #include "command.h"
+#include "interrupts.h"
 #include "console_pages.h"
 #include "download/thunder.h"
 #include "open_machine.h"
@@ -57,9 +57,7 @@ constexpr char kUsage[] =
 constexpr auto kLoopTick = std::chrono::milliseconds(50);
 constexpr auto kCountdownTick = std::chrono::seconds(1);
 
-std::atomic<bool> interrupted{false};
-
-void OnSignal(int) { interrupted = true; }
+const std::atomic<bool>& interrupted = tarnvikctl::InterruptFlag();
 
 std::string Utf8(const std::wstring& text) { return platform::WideToUtf8(text); }
 std::string Utf8FromLocal(const std::string& narrow) { return Utf8(platform::CodePage936ToWide(narrow)); }
@@ -348,10 +346,7 @@ int RunReinstall(const std::vector<std::string>& args) {
   platform::ScopedPlatform installed(watched);
   // The download library finds the machine as a program on it does.
   setenv("TARNVIK_MACHINE", machine->folder().c_str(), 1);
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  tarnvikctl::CatchInterrupts();
   CGlobalParam::SetDeviceIdentitySource(&GetMacAddress);
   CGlobalParam::Instance();
   CThunder::Instance()->LoadTaskList();

@@ -4,7 +4,6 @@
 // through the program's controller and workers, with console dialogs; "simulate" starts
 // the emulator test on the disk of a drive letter and waits for it.
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -31,6 +30,7 @@
 #include "watched_platform.h"
 #include "arguments.h"
 #include "command.h"
+#include "interrupts.h"
 #include "open_machine.h"
 #include "platform/codepage.h"
 #include "platform/sim/process_log.h"
@@ -38,6 +38,7 @@
 #include "usbmaker/boot_simulation.h"
 #include "usbmaker/usb_disk_guard.h"
 #include "usbmaker/usb_disk_texts.h"
+#include "usbmaker/usb_list_page.h"
 #include "usbmaker/usb_maker_controller.h"
 
 namespace {
@@ -60,9 +61,7 @@ constexpr char kUsage[] =
 
 constexpr auto kEmulatorWait = std::chrono::seconds(30);
 
-std::atomic<bool> interrupted{false};
-
-void OnSignal(int) { interrupted = true; }
+const std::atomic<bool>& interrupted = tarnvikctl::InterruptFlag();
 
 struct UsbArguments {
   std::string folder;
@@ -112,32 +111,11 @@ UsbArguments ReadArguments(const std::vector<std::string>& args) {
   return read;
 }
 
-// The maker page reduced to its list: rows in the order the controller appends them.
-class ListedRows : public IUsbMakerPage {
- public:
-  void ShowSelectDiskFirst() override {}
-  void ShowRefusal(const std::wstring&) override {}
-  bool ConfirmMake(const std::wstring&) override { return false; }
-  void ConfirmRestore(wchar_t, const std::wstring&) override {}
-  void ConfirmNtfs(wchar_t, const std::wstring&) override {}
-  bool ChooseImages(ImageChoice&) override { return false; }
-  bool ShowDownloadBox(const ImageChoice&) override { return false; }
-  int ShowMakeBox() override { return 0; }
-  void ShowHotKeyBox() override {}
-  bool IsMainWindowEnabled() override { return false; }
-  void AppendRow(VolumeInfo* disk) override { rows.push_back(disk); }
-  void RemoveRow(VolumeInfo* disk) override { std::erase(rows, disk); }
-  void SelectRow(VolumeInfo*) override {}
-  void SetListBackground(const std::wstring&) override {}
-
-  std::vector<VolumeInfo*> rows;
-};
-
 void PrintList() {
   const std::vector<std::unique_ptr<OsEntry>> noCatalogue;
   PeEntry noComponent;
   UsbMakerController controller(noCatalogue, noComponent, {});
-  ListedRows page;
+  UsbListPage page;
   controller.page = &page;
   controller.RefreshUsbList();
   for (const VolumeInfo* disk : page.rows) {
@@ -308,10 +286,7 @@ int RunUsb(const std::vector<std::string>& args) {
   platform::ScopedPlatform installed(watched);
   // The download library finds the machine as a program on it does.
   setenv("TARNVIK_MACHINE", machine->folder().c_str(), 1);
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  tarnvikctl::CatchInterrupts();
   CGlobalParam::SetDeviceIdentitySource(&GetMacAddress);
   std::shared_ptr<CGlobalParam> params = CGlobalParam::Instance();
   int result = 0;

@@ -34,7 +34,9 @@ ConsoleUsbMakerPage::ConsoleUsbMakerPage(ReinstallController& controller, Consol
       questions_(questions),
       window_(window),
       images_(std::move(images)),
-      interrupted_(interrupted) {}
+      interrupted_(interrupted) {
+  UsbListPage::controller = &controller_.usbMaker;
+}
 
 void ConsoleUsbMakerPage::ShowSelectDiskFirst() { failure = "请选择相应的U盘设备后重试！ (no USB disk is selected)"; }
 
@@ -80,8 +82,6 @@ bool ConsoleUsbMakerPage::ChooseImages(ImageChoice& images) {
   images = images_;
   return true;
 }
-
-void ConsoleUsbMakerPage::SelectRow(VolumeInfo* disk) { controller_.usbMaker.Select(disk); }
 
 bool ConsoleUsbMakerPage::ShowDownloadBox(const ImageChoice& images) {
   {

@@ -15,13 +15,13 @@
 #include "console_pages.h"
 #include "reinstall/usb_download_window.h"
 #include "usb_console_window.h"
-#include "usbmaker/usb_maker_page.h"
+#include "usbmaker/usb_list_page.h"
 
 class ReinstallController;
 
 namespace tarnvikctl {
 
-class ConsoleUsbMakerPage : public IUsbMakerPage, public IUsbDownloadWindow {
+class ConsoleUsbMakerPage : public UsbListPage, public IUsbDownloadWindow {
  public:
   ConsoleUsbMakerPage(ReinstallController& controller, ConsoleQuestions& questions, ConsoleUsbWindow& window,
                       std::vector<OsEntry*> images, const std::atomic<bool>& interrupted);
@@ -34,12 +34,6 @@ class ConsoleUsbMakerPage : public IUsbMakerPage, public IUsbDownloadWindow {
   bool ChooseImages(ImageChoice& images) override;
   bool ShowDownloadBox(const ImageChoice& images) override;
   int ShowMakeBox() override;
-  void ShowHotKeyBox() override {}
-  bool IsMainWindowEnabled() override { return true; }
-  void AppendRow(VolumeInfo* disk) override { rows.push_back(disk); }
-  void RemoveRow(VolumeInfo* disk) override { std::erase(rows, disk); }
-  void SelectRow(VolumeInfo* disk) override;
-  void SetListBackground(const std::wstring&) override {}
 
   // The download window's rows, from the download worker's thread.
   void SetRowProgress(size_t row, int64_t value) override;
@@ -51,7 +45,6 @@ class ConsoleUsbMakerPage : public IUsbMakerPage, public IUsbDownloadWindow {
   // Sent: returns once the make has been started on the command's thread.
   void PeComponentReady() override;
 
-  std::vector<VolumeInfo*> rows;
   // Why the job did not go on, when it did not; empty otherwise.
   std::string failure;
   // The format job's outcome, once its dialog has closed.

@@ -39,7 +39,7 @@ void ConsoleUsbWindow::Handle(uint32_t message, uintptr_t wParam, intptr_t lPara
   for (const StageText& stage : kStages) {
     if (message != stage.message) continue;
     if (wParam == 1) {
-      PrintLocked(stage.done);
+      printer_.Line(stage.done);
     } else if (failedStage_.empty()) {
       failedStage_ = stage.failed;
     }
@@ -49,10 +49,10 @@ void ConsoleUsbWindow::Handle(uint32_t message, uintptr_t wParam, intptr_t lPara
     case kMsgCopyTotal:
       copyTotal_ = static_cast<uint64_t>(wParam) << 12;
       copyStart_ = std::chrono::steady_clock::now();
-      PrintLocked("copying the images: " + ByteText(static_cast<int64_t>(copyTotal_)));
+      printer_.Line("copying the images: " + ByteText(static_cast<int64_t>(copyTotal_)));
       break;
     case kMsgCopyingFile:
-      PrintLocked("copying " + platform::WideToUtf8(reinterpret_cast<const wchar_t*>(wParam)));
+      printer_.Line("copying " + platform::WideToUtf8(reinterpret_cast<const wchar_t*>(wParam)));
       break;
     case kMsgCopyProgress:
       PrintProgressLocked(static_cast<uint64_t>(wParam) << 12);
@@ -75,33 +75,19 @@ void ConsoleUsbWindow::Handle(uint32_t message, uintptr_t wParam, intptr_t lPara
   changed_.notify_all();
 }
 
-void ConsoleUsbWindow::PrintLocked(const std::string& line) {
-  if (lineOpen_) std::printf("\n");
-  lineOpen_ = false;
-  std::printf("%s\n", line.c_str());
-  std::fflush(stdout);
-}
-
 void ConsoleUsbWindow::PrintProgressLocked(uint64_t copied) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - copyStart_).count();
   const int64_t speed = seconds > 0 ? static_cast<int64_t>(static_cast<double>(copied) / seconds) : 0;
   const double percent = copyTotal_ == 0 ? 100 : 100.0 * static_cast<double>(copied) / static_cast<double>(copyTotal_);
   const std::string line =
       ProgressLine(percent, static_cast<int64_t>(copied), static_cast<int64_t>(copyTotal_), speed);
-  if (terminal_) {
-    std::printf("\r%s\033[K", line.c_str());
-    lineOpen_ = true;
-  } else {
-    std::printf("%s\n", line.c_str());
-  }
-  std::fflush(stdout);
+  printer_.Progress(line);
 }
 
 std::optional<bool> ConsoleUsbWindow::WaitForMake(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, timeout, [&] { return made_.has_value(); });
-  if (lineOpen_) std::printf("\n");
-  lineOpen_ = false;
+  printer_.EndProgress();
   return made_;
 }
 

@@ -11,12 +11,13 @@
 #include <string>
 
 #include "app/message_target.h"
+#include "progress_line.h"
 
 namespace tarnvikctl {
 
 class ConsoleUsbWindow : public IMessageTarget {
  public:
-  explicit ConsoleUsbWindow(bool terminal) : terminal_(terminal) {}
+  explicit ConsoleUsbWindow(bool terminal) : printer_(terminal) {}
 
   void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   intptr_t Send(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
@@ -37,13 +38,11 @@ class ConsoleUsbWindow : public IMessageTarget {
 
  private:
   void Handle(uint32_t message, uintptr_t wParam, intptr_t lParam);
-  void PrintLocked(const std::string& line);
   void PrintProgressLocked(uint64_t copied);
 
-  const bool terminal_;
+  ProgressPrinter printer_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  bool lineOpen_ = false;
   std::string failedStage_;
   uint64_t copyTotal_ = 0;
   std::chrono::steady_clock::time_point copyStart_;
