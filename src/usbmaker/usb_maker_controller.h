@@ -2,8 +2,9 @@
 // The state behind the USB maker page: the attached USB disks, the one the user selected,
 // and what each button of the page does before a worker takes over. Runs on the UI thread.
 //
-// Comes with the image downloads, not here yet: the image-download worker
-// (downloadThread) and MarkRowComplete.
+// The image downloads of a make (CMultiDownThread) need the reinstall controller, which
+// lies above this library: the download window that shows them owns that worker, marks
+// its rows complete (IDownloadRows) and hands the images on through makeQueue().
 
 #include <atomic>
 #include <cstdint>
