@@ -188,8 +188,11 @@ TEST_F(FormatThreadTest, TheStickThatHoldsTheProgramIsRefusedBeforeAnyTool) {
 
 TEST_F(FormatThreadTest, AStickSwappedForAnotherUnderItsLetterIsRefused) {
   Open(MachineWith({Stick()}));
+  // The log wraps the machine as the system sees it now: the plugged one.
   installed_.reset();
+  logged_.reset();
   machine_->Plug(MachineWith({Stick("Kingston DataTraveler")}));
+  logged_.emplace(platform::Current());
   installed_.emplace(*logged_);
   EXPECT_EQ(RunJob(false, true), Result(0, 2));
   EXPECT_TRUE(CmdRuns().empty());
