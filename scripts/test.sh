@@ -55,7 +55,8 @@ stage() {  # name, what, needed stages (space separated), command...
 # The test programs whose parts run on threads: workers, sends, marshalled updates, queues,
 # the program runner that reads a child's pipes side by side, the install worker and the
 # simulated machine's cmd.exe threads.
-tsan_tests=(app_tests download_tests stats_tests skin_tests ui_tests testing_support_tests reinstall_tests platform_tests)
+tsan_tests=(app_tests download_tests stats_tests skin_tests ui_tests testing_support_tests reinstall_tests platform_tests
+  usbmaker_tests)
 # The programs those tests start.
 tsan_programs=(Tarnvik tarnvikctl fake_tools)
 
