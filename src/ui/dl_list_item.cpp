@@ -99,7 +99,8 @@ void CDlListItem::SetPercent(float percent) {
 }
 
 void CDlListItem::MarkComplete() {
-  progress_->SetValue(100);
+  // A full bar: the range is the image's 4096-byte units once the row was waiting.
+  progress_->SetValue(progress_->GetMaxValue());
   SetPercent(100);
   SetSpeed(0);
 }

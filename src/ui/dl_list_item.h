@@ -23,6 +23,7 @@ class CDlListItem : public DuiLib::CListContainerElementUI {
   void SetSpeed(int64_t bytesPerSecond);
   // "已下载：%d%%" of the truncated percentage; "等待" when it is negative.
   void SetPercent(float percent);
+  // A full bar, "已下载：100%", no speed.
   void MarkComplete();
   // "下载失败", no speed.
   void MarkFailed();

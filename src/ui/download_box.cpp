@@ -29,7 +29,7 @@ void CDownloadBox::InitWindow() {
       folderButton->SetEnabled(false);
     }
   }
-  if (worker_.thread) return;
+  if (worker_.thread || !makeWorker) return;
   worker_ = makeWorker(entries, face_, usbMaker_.makeQueue());
   worker_.thread->Start();
 }

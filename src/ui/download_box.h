@@ -41,7 +41,8 @@ class CDownloadBox : public CDownloadListWnd {
 
   bool makeStarted = false;
   // Makes the download worker at InitWindow: a CMultiDownThread unless a test puts
-  // another in before the window is created.
+  // another in before the window is created; cleared, the window downloads nothing (a
+  // preview of its rows).
   WorkerFactory makeWorker;
 
  protected:
