@@ -240,6 +240,23 @@ TEST_F(DownloadBoxTest, ACancelledRowGoesAndTheCancelButtonAlsoAbortsTheMake) {
   EXPECT_EQ(cancelled, std::vector<const OsEntry*>{&waiting});
 }
 
+// The last download ends while the user is asked: the question stays until answered, and
+// then the window closes, as there is nothing left to lose, with the downloads' code.
+TEST_F(DownloadBoxTest, DownloadsEndingDuringTheQuestionLeaveItToTheAnswer) {
+  Open({&waiting});
+  automation::CloseFromTitleBar(hwnd);
+  HWND question = WaitForQuestion(hwnd);
+  ASSERT_NE(question, nullptr);
+  face.load()->AllDownloadsDone();
+  automation::WaitIdle(hwnd);
+  EXPECT_TRUE(IsWindow(hwnd));
+  EXPECT_TRUE(IsWindow(question));
+  automation::Click(question, L"btn2");
+  ui->Join();
+  EXPECT_EQ(result, 2);
+  EXPECT_EQ(deleted, 1);
+}
+
 TEST_F(DownloadBoxTest, WithOnlyTheWinPeComponentTheFolderIsNotShown) {
   OsEntry peRow;
   peRow.name = L"PE组件";
