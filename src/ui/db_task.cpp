@@ -33,11 +33,6 @@ DuiLib::CButtonUI* AddFolderButton(DuiLib::CContainerUI& parent, const wchar_t* 
   return button;
 }
 
-std::wstring WithoutTrailingBackslashes(std::wstring path) {
-  while (!path.empty() && path.back() == L'\\') path.pop_back();
-  return path;
-}
-
 }  // namespace
 
 CDbTaskUI::CDbTaskUI() {

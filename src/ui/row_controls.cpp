@@ -11,3 +11,8 @@ DuiLib::CLabelUI* AddLabel(DuiLib::CContainerUI& parent, const wchar_t* pos, int
   label->SetText(text);
   return label;
 }
+
+std::wstring WithoutTrailingBackslashes(std::wstring path) {
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
+}

@@ -21,3 +21,6 @@ T* AddFloating(DuiLib::CContainerUI& parent, const wchar_t* pos, int width = 0, 
 // A floating label with its font, colour and alignment ("left", "center", "right").
 DuiLib::CLabelUI* AddLabel(DuiLib::CContainerUI& parent, const wchar_t* pos, int width, int height, int font,
                            DuiLib::DWORD color, const wchar_t* align, const std::wstring& text);
+
+// A folder as the rows show it: without its trailing backslashes.
+std::wstring WithoutTrailingBackslashes(std::wstring path);

@@ -37,6 +37,8 @@ TEST(ShotCommand, EveryWindowComesOutAtItsSize) {
       {{"reselect"}, 680, 236},
       {{"task"}, 680, 140},
       {{"task", "--backup", "E:\\beifenshuju"}, 680, 240},
+      {{"downloadbox"}, 443, 480},
+      {{"downloadbox1"}, 443, 480},
   };
   testing_support::TempDir dir;
   for (const Case& c : cases) {

@@ -7,13 +7,18 @@
 #include "support/golden.h"
 #include "support/skin_machine.h"
 #include "support/temp_dir.h"
+#include "reinstall/reinstall_controller.h"
 #include "ui/db_task.h"
+#include "ui/download_box.h"
+#include "ui/download_box1.h"
 #include "ui/msg_box.h"
 #include "ui/os_list.h"
 #include "ui/os_list_item1.h"
 #include "ui/os_list_item2.h"
 #include "ui/preview_wnd.h"
 #include "ui/tishi_wnd.h"
+#include "usbmaker/usb_maker_controller.h"
+#include "usbmaker/usb_messages.h"
 
 namespace {
 
@@ -98,6 +103,45 @@ TEST_F(GoldenTest, ImageListAndTaskPanel) {
   task->AddBackupSection(L"E:\\beifenshuju");
   task->BackupProgress()->SetValue(20);
   ExpectLooksLike(window, "list_and_task.png");
+}
+
+TEST_F(GoldenTest, DownloadBoxWithARowDownloadingOneFailedOneDoneAndOneWaiting) {
+  CGlobalParam::Instance()->imageDir = L"D:\\Tarnvik\\gho-prlm\\";
+  OsEntry downloading, failed, done, waiting;
+  downloading.name = L"Windows 10 专业版 64位 纯净版 带全部驱动 2024年5月更新";
+  downloading.size = 4832716800LL;
+  failed.name = L"Windows 7 旗舰版 32位";
+  failed.size = 3328599654LL;
+  done.name = L"Windows 11 专业版 64位";
+  done.size = 5637144576LL;
+  done.state = 3;
+  waiting.name = L"Windows 7 旗舰版 64位";
+  waiting.size = 3865470566LL;
+  ReinstallController reinstall;
+  std::vector<std::unique_ptr<OsEntry>> catalogue;
+  PeEntry pe;
+  UsbMakerController usbMaker(catalogue, pe, {});
+  CDownloadBox box(reinstall, usbMaker, {&downloading, &failed, &done, &waiting});
+  box.makeWorker = nullptr;
+  box.CreateProgramWindow(nullptr, DialogTitle());
+  box.SetRowProgress(0, (downloading.size >> 12) / 2);
+  box.SetRowPercent(0, 50.9f);
+  box.SetRowSpeed(0, 1536 * 1024);
+  box.MarkRowFailed(1, L"Windows 7 旗舰版 32位: refused");
+  ExpectLooksLike(box, "download_box.png");
+}
+
+TEST_F(GoldenTest, DownloadOnlyBoxDone) {
+  CGlobalParam::Instance()->imageDir = L"E:\\images\\";
+  OsEntry done;
+  done.name = L"Windows 11 专业版 64位";
+  done.size = 5637144576LL;
+  done.state = 3;
+  ReinstallController reinstall;
+  CDownloadBox1 box(reinstall, {&done}, L"E:\\images\\");
+  box.CreateProgramWindow(nullptr, DialogTitle());
+  SendMessage(box.GetHWND(), kMsgAllDownloadsDone);
+  ExpectLooksLike(box, "download_box1.png");
 }
 
 }  // namespace

@@ -260,6 +260,16 @@ int main(int argc, char** argv) {
   FilledButton(box, "btn-disabled.png", Hex(0xd5d9dd));
   CloseButton(box, "btn-close-normal.png", kWhite, 0.0, Hex(0x8a9299));
   CloseButton(box, "btn-close-hot.png", Hex(0xf0534a), 1.0, kWhite);
+  // The download windows' rows: an image file's icon, a thin progress bar, the separator.
+  Write(box, "icon-gho.png", 27, 30, [](cairo_t* cr) {
+    RoundedRect(cr, 0.5, 0.5, 26, 29, 3);
+    Source(cr, kGreen);
+    cairo_fill(cr);
+    Text(cr, "GHO", 0, 9, 27, 12, 8, true, kWhite);
+  });
+  Bar(box, "Progress6-bg.png", 366, 6, Hex(0xedf0f2));
+  Bar(box, "Progress6-top.png", 6, 6, kGreen);
+  Line(box, "line405_1.png", 405, kLine);
 
   Write(so, "Selected.png", 18, 18, [](cairo_t* cr) {
     Source(cr, kGreen);

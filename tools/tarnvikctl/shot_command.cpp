@@ -20,14 +20,19 @@
 #include "command.h"
 #include "platform/codepage.h"
 #include "platform/sim/sim_platform.h"
+#include "reinstall/reinstall_controller.h"
 #include "skin/window_registry.h"
 #include "ui/db_task.h"
+#include "ui/download_box.h"
+#include "ui/download_box1.h"
 #include "ui/msg_box.h"
 #include "ui/os_list.h"
 #include "ui/os_list_item1.h"
 #include "ui/os_list_item2.h"
 #include "ui/preview_wnd.h"
 #include "ui/tishi_wnd.h"
+#include "usbmaker/usb_maker_controller.h"
+#include "usbmaker/usb_messages.h"
 
 namespace {
 
@@ -39,7 +44,8 @@ constexpr char kUsage[] =
     "            msgbox2 [--text T --caption C --icon N --button1 T --button2 T --style1 N --style2 N]\n"
     "            tishi [--countdown N]     the notice with N seconds left (5 to 0)\n"
     "            oslist | reselect         image rows in each state\n"
-    "            task [--backup FOLDER]    the download panel, with the backup section";
+    "            task [--backup FOLDER]    the download panel, with the backup section\n"
+    "            downloadbox | downloadbox1  the download windows: rows downloading, waiting, done";
 
 // The repository's skin folder: found from where tarnvikctl lies (build/bin/ in a checkout)
 // or, failing that, from the current folder, so a moved or copied checkout still finds it.
@@ -115,6 +121,8 @@ const std::map<std::string, std::map<std::string, std::optional<NumberRange>>> k
     {"oslist", {}},
     {"reselect", {}},
     {"task", {{"--backup", {}}}},
+    {"downloadbox", {}},
+    {"downloadbox1", {}},
 };
 
 // Throws UsageError for an option the window does not take or a number out of its range.
@@ -232,6 +240,29 @@ int Shot(const std::string& what, const std::string& out, const Options& options
         task->BackupPercentLabel()->SetText(L"64%");
       }
     });
+  }
+  if (what == "downloadbox") {
+    // Its rows as the downloads would have them, no download started.
+    ReinstallController reinstall;
+    std::vector<std::unique_ptr<OsEntry>> catalogue;
+    PeEntry pe;
+    UsbMakerController usbMaker(catalogue, pe, {});
+    CDownloadBox box(reinstall, usbMaker, {&entries[0], &entries[1], &entries[2]});
+    box.makeWorker = nullptr;
+    CreateFromSkin(box, DialogTitle());
+    box.SetRowProgress(0, (entries[0].size >> 12) * 37 / 100);
+    box.SetRowPercent(0, 37.5f);
+    box.SetRowSpeed(0, 2621440);
+    box.SetRowPercent(2, -1);
+    return Save(box, out) ? 0 : 1;
+  }
+  if (what == "downloadbox1") {
+    // Done: every image downloaded.
+    ReinstallController reinstall;
+    CDownloadBox1 box(reinstall, {&entries[1]}, CGlobalParam::Instance()->imageDir);
+    CreateFromSkin(box, DialogTitle());
+    DuiLib::SendMessage(box.GetHWND(), kMsgAllDownloadsDone);
+    return Save(box, out) ? 0 : 1;
   }
   return 2;  // CheckOptions has refused every other window
 }
