@@ -37,6 +37,9 @@ TEST(ShotCommand, EveryWindowComesOutAtItsSize) {
       {{"reselect"}, 680, 236},
       {{"task"}, 680, 140},
       {{"task", "--backup", "E:\\beifenshuju"}, 680, 240},
+      {{"usbconfirm"}, 475, 212},
+      {{"usbselect"}, 520, 372},
+      {{"usbmake", "--succeeded", "0"}, 475, 232},
   };
   testing_support::TempDir dir;
   for (const Case& c : cases) {
