@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/global_param.h"
+#include "skin/message_queue.h"
 #include "skin/skin.h"
 #include "stats/fixed_points.h"
 #include "support/golden.h"
@@ -99,6 +100,10 @@ class UsbMakerPageTest : public ::testing::Test {
         points_.push_back(std::move(point));
       });
       frame.onMessage = [&](UINT msg, WPARAM wParam) {
+        if (msg == kMsgOpenMakeBox) {
+          page.ShowMakeBox();
+          makeBoxClosed_ = true;
+        }
         page.OnMainWindowMessage(msg, wParam, 0);
         return LRESULT(0);
       };
@@ -135,6 +140,9 @@ class UsbMakerPageTest : public ::testing::Test {
   std::optional<UsbMakerController> controller_;
   std::vector<std::unique_ptr<FixedPointBase>> points_;  // on the UI thread
   std::atomic<HWND> frame_{nullptr};
+  // Posted to the main window by a test: it opens the make dialog then.
+  static constexpr UINT kMsgOpenMakeBox = 3999;
+  std::atomic<bool> makeBoxClosed_{false};
   testing_support::TempDir dir_;
 };
 
@@ -314,6 +322,40 @@ TEST_F(UsbMakerPageTest, TheImageChoiceWithNothingSelectedAsksForOneAndStaysOpen
           });
   ASSERT_EQ(chosen.size(), 1u);
   EXPECT_EQ(chosen[0], noCatalogue_[0].get());
+}
+
+TEST_F(UsbMakerPageTest, OpenedLateTheMakeDialogTicksThePassedStepsAndEndsTheMakeWhenLeft) {
+  Open();
+  controller_->makeOnly = false;  // after its third step the worker waits for images
+  RunPage(
+      [&](CUsbMakerPage&) {
+        ASSERT_TRUE(controller_->StartMake());
+        const HWND frame = frame_;
+        ThreadQueue::ForCurrentThread()->RunUntil([&] { return makeBoxClosed_ || !IsWindow(frame); });
+      },
+      [&] {
+        // The main window's hook keeps the stage while no dialog is open.
+        ASSERT_TRUE(WaitUntil([&] { return controller_->stage == 3; }));
+        PostMessage(frame_, kMsgOpenMakeBox);
+        HWND make = DialogOtherThan();
+        automation::WaitIdle(make);
+        EXPECT_EQ(automation::Text(make, L"labTitle"), L"正在制作中，请稍候");
+        for (const wchar_t* mark : {L"gif1", L"gif2", L"gif3"}) {
+          EXPECT_EQ(automation::Inspect(make, mark)->bkImage, L"skin\\u\\m\\tick.png") << mark;
+          EXPECT_TRUE(automation::IsVisible(make, mark)) << mark;
+        }
+        ExpectLooksLike(make, "usb_make_steps.png");
+        automation::CloseFromTitleBar(make);
+        automation::WaitIdle(make);
+        EXPECT_EQ(automation::Text(make, L"reText"), L"此时退出可能会损坏U盘，您确定退出？");
+        ExpectLooksLike(make, "usb_make_exit_question.png");
+        ASSERT_TRUE(automation::Click(make, L"btnOk"));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(make); }));
+      });
+  EXPECT_TRUE(makeBoxClosed_);
+  EXPECT_EQ(controller_->makeThread, nullptr);
+  EXPECT_FALSE(controller_->finished);
+  EXPECT_TRUE(toolAbort);
 }
 
 }  // namespace
