@@ -45,6 +45,7 @@ DuiLib::LRESULT CCopyBox::HandleCustomMessage(DuiLib::UINT msg, DuiLib::WPARAM w
       break;
     case kMsgProgramCopyDone:
       StopCopy();
+      result = 2;
       Close(2);
       break;
     default:

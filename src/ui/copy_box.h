@@ -21,6 +21,7 @@ class CCopyBox : public CXMLWnd {
   void Notify(DuiLib::TNotifyUI& msg) override;
 
   bool copyRunning = false;
+  int result = 0;  // 2 once the copy has finished
 
  protected:
   DuiLib::LRESULT OnClose(DuiLib::UINT msg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam, bool& handled) override;
