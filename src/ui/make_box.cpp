@@ -44,7 +44,6 @@ void CMakeBox::InitWindow() {
   }
   if (controller.finished) {
     ShowResult(controller.succeeded);
-    stepsShown = 0;
   } else {
     SetTitle(kMakingTitle);
     if (!controller.makeThread || !controller.makeThread->IsBusy()) controller.StartMake();
@@ -59,7 +58,8 @@ void CMakeBox::InitWindow() {
   if (stage > 0) SendMessage(kMsgOldPartitionsDeleted, 1);
   if (stage > 1) SendMessage(kMsgPartitioned, 1);
   if (stage > 2) SendMessage(kMsgBootFilesWritten, 1);
-  if (stage > 3) SendMessage(kMsgCopyTotal, 1);
+  // A stored result stays in view: only a make still running goes on to its copy page.
+  if (stage > 3 && mode == 0) SendMessage(kMsgCopyTotal, 1);
 }
 
 void CMakeBox::ShowPage(int page) {
@@ -80,7 +80,6 @@ void CMakeBox::ShowResult(bool ok) {
   result = ok ? 1 : 0;
   mode = 1;
   ShowPage(kResult);
-  stepsShown = 4;
 }
 
 void CMakeBox::StepEnded(const wchar_t* caption, const wchar_t* mark, bool ok) {
@@ -152,6 +151,7 @@ DuiLib::LRESULT CMakeBox::HandleCustomMessage(DuiLib::UINT msg, DuiLib::WPARAM w
       break;
     case kMsgMakeFinished:
       ShowResult(wParam == 1);
+      stepsShown = 4;
       break;
     case kMsgCopyTotal:
       CopyStarted();

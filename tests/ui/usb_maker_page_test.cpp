@@ -358,4 +358,23 @@ TEST_F(UsbMakerPageTest, OpenedLateTheMakeDialogTicksThePassedStepsAndEndsTheMak
   EXPECT_TRUE(toolAbort);
 }
 
+TEST_F(UsbMakerPageTest, OpenedAfterAFinishedMakeTheDialogShowsItsResultAndStartsNone) {
+  Open();
+  RunPage(
+      [&](CUsbMakerPage& page) {
+        controller_->finished = true;
+        controller_->succeeded = true;
+        controller_->stage = 4;  // it had copied images
+        EXPECT_EQ(page.ShowMakeBox(), 1);
+      },
+      [&] {
+        HWND make = DialogOtherThan();
+        automation::WaitIdle(make);
+        EXPECT_EQ(automation::Text(make, L"labText1"), L"制作完成");
+        EXPECT_TRUE(automation::IsVisible(make, L"labText1"));
+        EXPECT_EQ(controller_->makeThread, nullptr);
+        automation::CloseFromTitleBar(make);
+      });
+}
+
 }  // namespace
