@@ -45,11 +45,12 @@ constexpr int64_t kStickBytes = 15272 * kMiB;
 constexpr auto kBound = 30s;
 constexpr char kPeIso[] = "iso";  // the component's file; the make uses the unpacked WIM beside it
 
-Json::Value MachineWithStick(const char* systemDirectory = "C:\\Windows\\system32") {
+Json::Value MachineWithStick(const char* systemDirectory, bool networkUp) {
   Json::Value stick = testing_support::UsbDisk(2, "SanDisk Cruzer Blade", {{"E", kStickBytes - kMiB, kStickBytes / 2}});
   stick["sizeBytes"] = Json::Int64(kStickBytes);
   Json::Value machine = testing_support::MachineWith({stick});
   machine["windows"]["systemDirectory"] = systemDirectory;
+  machine["network"]["up"] = networkUp;
   return machine;
 }
 
@@ -66,7 +67,7 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds boun
 class UsbMakerPageTest : public ::testing::Test {
  protected:
   void Open(const char* systemDirectory = "C:\\Windows\\system32") {
-    machine_.emplace(MachineWithStick(systemDirectory), testing_support::MachineLayout::MadeByScript);
+    machine_.emplace(MachineWithStick(systemDirectory, networkUp_), testing_support::MachineLayout::MadeByScript);
     machine_->WriteFile(L"D:\\Tarnvik\\PE\\WEPE64.WIM", std::string(kMiB, 'w'));
     machine_->WriteFile(L"D:\\Tarnvik\\PE\\WEPE64_2.1.iso", kPeIso);
     CGlobalParam::Instance();
@@ -140,6 +141,7 @@ class UsbMakerPageTest : public ::testing::Test {
   std::optional<UsbMakerController> controller_;
   std::vector<std::unique_ptr<FixedPointBase>> points_;  // on the UI thread
   std::atomic<HWND> frame_{nullptr};
+  bool networkUp_ = true;
   // Posted to the main window by a test: it opens the make dialog then.
   static constexpr UINT kMsgOpenMakeBox = 3999;
   std::atomic<bool> makeBoxClosed_{false};
@@ -375,6 +377,26 @@ TEST_F(UsbMakerPageTest, OpenedAfterAFinishedMakeTheDialogShowsItsResultAndStart
         EXPECT_EQ(controller_->makeThread, nullptr);
         automation::CloseFromTitleBar(make);
       });
+}
+
+TEST_F(UsbMakerPageTest, WithoutTheNetworkAnImageNotYetDownloadedIsNotTakenAndTheChoiceStaysOpen) {
+  networkUp_ = false;
+  Open();
+  noCatalogue_.push_back(std::make_unique<OsEntry>());
+  noCatalogue_.back()->name = L"Windows 7 旗舰版 64位";
+  ImageChoice chosen;
+  RunPage([&](CUsbMakerPage& page) { EXPECT_FALSE(page.ChooseImages(chosen)); },
+          [&] {
+            HWND choice = DialogOtherThan();
+            // The click returns once the message box it opens has closed.
+            std::thread click([&] { EXPECT_TRUE(automation::Click(choice, L"btnSelAndMake")); });
+            HWND message = DialogOtherThan(choice);
+            EXPECT_EQ(automation::Text(message, L"reText"), L"请检查网络是否正确连接！");
+            ASSERT_TRUE(automation::Click(message, L"btn1"));
+            click.join();
+            EXPECT_TRUE(IsWindow(choice));
+            automation::CloseFromTitleBar(choice);
+          });
 }
 
 }  // namespace
