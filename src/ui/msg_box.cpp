@@ -1,7 +1,7 @@
 #include "ui/msg_box.h"
 
 #include "skin/button.h"
-#include "ui/mask_wnd.h"
+#include "ui/run_dialog.h"
 #include "ui/spacer_rule.h"
 
 namespace MsgBox {
@@ -39,14 +39,7 @@ void CMsgBoxBase::InitCommon(int pixelsPerLine) {
     image->SetBkImage(kIconImages[icon]);
   }
   if (auto* title = m_PaintManager.FindControl(L"labTitle")) title->SetText(caption);
-  if (auto* message = m_PaintManager.FindControl(L"reText")) {
-    if (auto* spacer = m_PaintManager.FindControl(L"ctrlSetHeight")) {
-      DuiLib::SIZE extent = m_PaintManager.MeasureText(text);
-      int height = MessageSpacerHeight(extent.cx, extent.cy, pixelsPerLine);
-      spacer->SetAttribute(L"height", std::to_wstring(height).c_str());
-    }
-    message->SetText(text);
-  }
+  PlaceMessage(m_PaintManager, L"reText", L"ctrlSetHeight", text, pixelsPerLine);
 }
 
 void CMsgBoxBase::StyleButton(const wchar_t* name, const MsgButton& button) {
@@ -105,30 +98,20 @@ void CMsgBox2::Notify(DuiLib::TNotifyUI& msg) {
 
 }  // namespace MsgBox
 
-namespace {
-
-int RunBox(MsgBox::CMsgBoxBase& box, DuiLib::HWND owner) {
-  box.CreateProgramWindow(owner, DialogTitle());
-  ShowModalMasked(&box);
-  return box.result;
-}
-
-}  // namespace
-
 int ShowMsgBox1(DuiLib::HWND owner, const std::wstring& text, const std::wstring& caption, int icon,
                 const std::wstring& buttonText) {
   MsgBox::CMsgBox1 box(text, caption, icon, MsgButton{buttonText, 0, true, {}});
-  return RunBox(box, owner);
+  return RunDialog(box, owner);
 }
 
 int ShowMsgBox2(DuiLib::HWND owner, const std::wstring& text, const std::wstring& caption, int,
                 const std::wstring& button1Text, const std::wstring& button2Text) {
   MsgBox::CMsgBox2 box(text, caption, 1, MsgButton{button1Text, 0, true, {}}, MsgButton{button2Text, 1, true, {}});
-  return RunBox(box, owner);
+  return RunDialog(box, owner);
 }
 
 int ShowMsgBox2Ex(DuiLib::HWND owner, const std::wstring& text, const std::wstring& caption, int,
                   const MsgButton& button1, const MsgButton& button2) {
   MsgBox::CMsgBox2 box(text, caption, 0, button1, button2);
-  return RunBox(box, owner);
+  return RunDialog(box, owner);
 }

@@ -39,6 +39,9 @@ TEST(ShotCommand, EveryWindowComesOutAtItsSize) {
       {{"task", "--backup", "E:\\beifenshuju"}, 680, 240},
       {{"downloadbox"}, 443, 480},
       {{"downloadbox1"}, 443, 480},
+      {{"usbconfirm"}, 475, 212},
+      {{"usbselect"}, 520, 372},
+      {{"usbmake", "--succeeded", "0"}, 475, 232},
   };
   testing_support::TempDir dir;
   for (const Case& c : cases) {

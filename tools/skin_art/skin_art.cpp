@@ -214,6 +214,36 @@ void Bar(const fs::path& dir, const char* name, int width, int height, Rgb color
   });
 }
 
+// The make dialog's step marks and the line and points between the steps.
+void StepMark(const fs::path& dir, const char* name, Rgb color, bool tick) {
+  Write(dir, name, 20, 20, [&](cairo_t* cr) {
+    Source(cr, color);
+    cairo_arc(cr, 10, 10, 9.5, 0, 2 * M_PI);
+    cairo_fill(cr);
+    Source(cr, kWhite);
+    cairo_set_line_width(cr, 1.8);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    if (tick) {
+      Tick(cr, 5.5, 6, 9);
+    } else {
+      cairo_move_to(cr, 6.5, 6.5);
+      cairo_line_to(cr, 13.5, 13.5);
+      cairo_move_to(cr, 13.5, 6.5);
+      cairo_line_to(cr, 6.5, 13.5);
+      cairo_stroke(cr);
+    }
+  });
+}
+
+void Point(const fs::path& dir, const char* name, Rgb color) {
+  Write(dir, name, 12, 12, [&](cairo_t* cr) {
+    Source(cr, color);
+    cairo_arc(cr, 6, 6, 5.5, 0, 2 * M_PI);
+    cairo_fill(cr);
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -302,5 +332,27 @@ int main(int argc, char** argv) {
   RoundControl(dl, "btnDown-hot.png", kGreen, Play);
   Bar(dl, "Progress-bg.png", 600, 10, Hex(0xedf0f2));
   Bar(dl, "Progress-top.png", 10, 10, kGreen);
+  const fs::path u = skin / "u";
+  Radio(u, "Selected.png", kGreen, true);
+  Radio(u, "UnSelected.png", Hex(0xc9ced3), false);
+  Write(u, "UDiskSel-bg.png", 480, 24, [](cairo_t* cr) {
+    Source(cr, Hex(0xe9f8f0));
+    cairo_paint(cr);
+  });
+  Write(u, "NoneUsb-bg.png", 480, 120, [](cairo_t* cr) {
+    Text(cr, "未检测到U盘，请插入U盘", 0, 0, 480, 120, 14, false, kGrey);
+  });
+  StepMark(box, "tick.png", kGreen, true);
+  StepMark(box, "cross.png", Hex(0xf0534a), false);
+  Write(box, "loading.png", 20, 20, [](cairo_t* cr) {
+    Source(cr, kGreen);
+    cairo_set_line_width(cr, 2);
+    cairo_arc(cr, 10, 10, 8, 0, 1.5 * M_PI);
+    cairo_stroke(cr);
+  });
+  Point(box, "Point-green.png", kGreen);
+  Point(box, "Point-gray.png", Hex(0xd5d9dd));
+  Line(box, "Line-green.png", 110, kGreen);
+  Line(box, "Line-gray.png", 110, Hex(0xd5d9dd));
   return 0;
 }

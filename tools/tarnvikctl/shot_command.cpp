@@ -25,6 +25,9 @@
 #include "ui/db_task.h"
 #include "ui/download_box.h"
 #include "ui/download_box1.h"
+#include "ui/format_msg_box.h"
+#include "ui/make_box.h"
+#include "ui/select_box.h"
 #include "ui/msg_box.h"
 #include "ui/os_list.h"
 #include "ui/os_list_item1.h"
@@ -45,7 +48,10 @@ constexpr char kUsage[] =
     "            tishi [--countdown N]     the notice with N seconds left (5 to 0)\n"
     "            oslist | reselect         image rows in each state\n"
     "            task [--backup FOLDER]    the download panel, with the backup section\n"
-    "            downloadbox | downloadbox1  the download windows: rows downloading, waiting, done";
+    "            downloadbox | downloadbox1  the download windows: rows downloading, waiting, done\n"
+    "            usbconfirm [--text T]     the maker's confirm-and-run dialog\n"
+    "            usbselect                 the image choice of the USB make\n"
+    "            usbmake [--succeeded 0|1] the make dialog showing the make's result";
 
 // The repository's skin folder: found from where tarnvikctl lies (build/bin/ in a checkout)
 // or, failing that, from the current folder, so a moved or copied checkout still finds it.
@@ -123,6 +129,9 @@ const std::map<std::string, std::map<std::string, std::optional<NumberRange>>> k
     {"task", {{"--backup", {}}}},
     {"downloadbox", {}},
     {"downloadbox1", {}},
+    {"usbconfirm", {{"--text", {}}}},
+    {"usbselect", {}},
+    {"usbmake", {{"--succeeded", NumberRange{0, 1}}}},
 };
 
 // Throws UsageError for an option the window does not take or a number out of its range.
@@ -262,6 +271,33 @@ int Shot(const std::string& what, const std::string& out, const Options& options
     CDownloadBox1 box(reinstall, {&entries[1]}, CGlobalParam::Instance()->imageDir);
     CreateFromSkin(box, DialogTitle());
     DuiLib::SendMessage(box.GetHWND(), kMsgAllDownloadsDone);
+    return Save(box, out) ? 0 : 1;
+  }
+  if (what == "usbconfirm" || what == "usbselect" || what == "usbmake") {
+    std::vector<std::unique_ptr<OsEntry>> catalogue;
+    for (const OsEntry& e : entries) catalogue.push_back(std::make_unique<OsEntry>(e));
+    PeEntry pe;
+    UsbMakerController maker(catalogue, pe, {});
+    if (what == "usbconfirm") {
+      CFormatMsgBox box(maker, Option(options, "--text", L"本次操作将会永久删除 E: 盘上的所有数据，且不能恢复，您是否继续执行该操作?"),
+                        L"询问", [](auto) {});
+      CreateFromSkin(box, DialogTitle());
+      return Save(box, out) ? 0 : 1;
+    }
+    if (what == "usbselect") {
+      ImageChoice chosen;
+      CSelectBox box(maker, catalogue, chosen);
+      CreateFromSkin(box, DialogTitle());
+      return Save(box, out) ? 0 : 1;
+    }
+    // The stored result of a make that has ended: the dialog starts none.
+    VolumeInfo stick;
+    stick.root = L"E:\\";
+    maker.selectedDisk = &stick;
+    maker.finished = true;
+    maker.succeeded = IntOption(options, "--succeeded", 1) == 1;
+    CMakeBox box(maker);
+    CreateFromSkin(box, DialogTitle());
     return Save(box, out) ? 0 : 1;
   }
   return 2;  // CheckOptions has refused every other window
