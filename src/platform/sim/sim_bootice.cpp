@@ -104,7 +104,9 @@ int OpenEditor(const ApplicationRun& run, const std::wstring& store) {
     }
     return 0;
   };
-  e.dialog = windows.Create(0, L"#32770", L"BCD (Boot Configuration Data) 编辑", handler);
+  // Untitled until its controls are all there: a driver looking for it by title never
+  // meets it half built.
+  e.dialog = windows.Create(0, L"#32770", L"", handler);
   if (e.dialog == 0) return 1;
   windows.SetItems(windows.Create(e.dialog, L"ComboBox", L""), {L"简体中文", L"English"}, 0);
   e.diskList = windows.Create(e.dialog, L"ComboBox", L"");
@@ -117,6 +119,7 @@ int OpenEditor(const ApplicationRun& run, const std::wstring& store) {
   e.saveButton = windows.Create(e.dialog, L"Button", L"保存当前系统设置");
   e.closeButton = windows.Create(e.dialog, L"Button", L"关闭");
   windows.Create(e.dialog, L"Button", L"确定");
+  windows.SetText(e.dialog, L"BCD (Boot Configuration Data) 编辑");
 
   windows.WaitUntil([&] { return !windows.IsWindow(e.dialog); });
   windows.Destroy(e.confirmation.exchange(0));  // its handler uses what goes with this run

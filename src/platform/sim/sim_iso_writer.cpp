@@ -117,7 +117,9 @@ int OpenWriter(const ApplicationRun& run, const std::wstring& image) {
     }
     return 0;
   };
-  w.window = windows.Create(0, L"TfrmUSBWrite", L"写入硬盘映像", handler);
+  // Untitled until its controls are all there: a driver looking for it by title never
+  // meets it half built.
+  w.window = windows.Create(0, L"TfrmUSBWrite", L"", handler);
   if (w.window == 0) return 1;
   w.driveList = windows.Create(w.window, L"TComboBox", L"");
   const std::vector<std::wstring> drives = DriveItems(run.machine.config());
@@ -131,6 +133,7 @@ int OpenWriter(const ApplicationRun& run, const std::wstring& image) {
   w.stopButton = windows.Create(w.window, L"TButton", L"终止");
   windows.SetStyle(w.stopButton, platform::kWsDisabled);
   windows.Create(w.window, L"TButton", L"返回");
+  windows.SetText(w.window, L"写入硬盘映像");
 
   auto open = [&] { return windows.IsWindow(w.window); };
   while (windows.WaitUntil([&] { return w.startAsked || !open(); }), open()) {
@@ -145,7 +148,6 @@ int OpenWriter(const ApplicationRun& run, const std::wstring& image) {
       windows.SetText(w.progress, text);
     }
     w.writing = false;
-    windows.SetStyle(w.stopButton, platform::kWsDisabled);
     if (!open()) break;
     Json::Value record;
     record["command"] = "write";
@@ -157,6 +159,9 @@ int OpenWriter(const ApplicationRun& run, const std::wstring& image) {
     w.stopAsked = false;
     AppendStateLine(run.machine.StateFile("isowriter.jsonl"), record);
     if (step == kWriteSteps) LayOutWrittenDisk(run, driveItem[1]);
+    // Disabled once the write is recorded: a driver that closes the writer on seeing it
+    // finds the disk written.
+    windows.SetStyle(w.stopButton, platform::kWsDisabled);
   }
   windows.Destroy(w.question.exchange(0));  // its handler uses what goes with this run
   return 0;
