@@ -3,8 +3,6 @@
 #include "reinstall/multi_down_thread.h"
 #include "skin/window_registry.h"
 #include "ui/mask_wnd.h"
-#include "usbmaker/boot_simulation.h"
-#include "usbmaker/tool_abort.h"
 #include "usbmaker/usb_maker_controller.h"
 #include "usbmaker/usb_messages.h"
 
@@ -67,9 +65,7 @@ DuiLib::LRESULT CDownloadBox::OnClose(DuiLib::UINT, DuiLib::WPARAM wParam, DuiLi
   }
   worker_ = {};
   if ((usbMaker_.finished || wParam == 1) && usbMaker_.makeThread) {
-    usbMaker_.EndMake();
-    toolAbort = true;
-    KillTools();
+    usbMaker_.AbandonMake();
   }
   handled = false;
   return 0;

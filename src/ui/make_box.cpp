@@ -8,9 +8,7 @@
 #include "skin/label.h"
 #include "skin/progress.h"
 #include "ui/spacer_rule.h"
-#include "usbmaker/boot_simulation.h"
 #include "usbmaker/make_thread.h"
-#include "usbmaker/tool_abort.h"
 #include "usbmaker/usb_maker_controller.h"
 #include "usbmaker/usb_messages.h"
 
@@ -218,7 +216,5 @@ void CMakeBox::EndMake() {
   if (!hosting_) return;
   hosting_ = false;
   controller.makeDialog = nullptr;
-  controller.EndMake();
-  toolAbort = true;
-  KillTools();
+  controller.AbandonMake();
 }

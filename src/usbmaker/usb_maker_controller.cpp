@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "usbmaker/boot_simulation.h"
 #include "usbmaker/disk_inventory.h"
 #include "usbmaker/make_thread.h"
 #include "usbmaker/tool_abort.h"
@@ -200,6 +201,12 @@ void UsbMakerController::EndMake() {
   }
   // Stopped outside the lock: an image handed over meanwhile is simply refused.
   ending.reset();
+}
+
+void UsbMakerController::AbandonMake() {
+  EndMake();
+  toolAbort = true;
+  KillTools();
 }
 
 bool UsbMakerController::MakeQueue::Enqueue(const std::wstring& path) {

@@ -92,6 +92,9 @@ class UsbMakerController {
   // EndMake when it closes.
   bool StartMake();
   void EndMake();
+  // Ends a make the user leaves: the worker goes, no further tool starts, and the tools
+  // still running are ended.
+  void AbandonMake();
   // The make worker as the image downloads see it from their thread: an image is taken
   // once the worker exists, and refused before, to be offered again.
   IImageQueue& makeQueue() { return makeQueue_; }
